@@ -1,0 +1,87 @@
+#pragma once
+// RunState: the one record of a run, created at start and alive until the end.
+// Every phase of the dialog and the processing run reads and writes its fields.
+
+#include <cstdint>
+
+#include "cipher/cipher_state.h"
+#include "platform/console.h"
+#include "platform/file.h"
+#include "platform/intro_screen.h"
+#include "platform/short_text.h"
+
+namespace dialog {
+
+using platform::ShortText;
+
+inline constexpr int kParameterCount = 12;
+
+// The overlay's form, limits and the pair being read.
+struct OverlayInfo {
+  std::uint8_t form = 0;           // 0 none, 1..6 notations of position and value, 7 bytestring
+  std::int16_t positionLow = 1;    // lowest key position the overlay may change
+  std::int16_t positionHigh = 256; // highest key position the overlay may change
+  std::int16_t valueLow = 0;       // lowest byte value the overlay may set
+  std::int16_t valueHigh = 255;    // highest byte value the overlay may set
+  std::int16_t position = 0;       // key position of the pair being read
+  std::int16_t value = 0;          // byte value of the pair being read
+  std::int16_t infoCount = 0;      // information characters read so far
+};
+
+struct RunState {
+  // The program's surroundings.
+  platform::Console console;          // standard input and output
+  int introPauseMs = 4000;            // how long the intro screen stays
+  int argumentCount = 0;              // parameters 1..argumentCount exist
+  const char* const* arguments = nullptr;  // arguments[0] is the program as started
+
+  // Dialog driver.
+  std::int16_t QuestionNumber = 0;    // number of the current question and parameter
+  bool askFlag = false;               // the current answer must be asked at the console
+  ShortText ParameterText;            // text of parameter QuestionNumber
+  ShortText AnswerText;               // the last line typed at a numbered menu
+  std::uint8_t Language = 0;          // 0 English, 1 German
+  std::uint8_t DescriptionAnswer = 0; // 0 none, 1 description and go on, 2 description and end
+  ShortText ProgramPath;              // full path of the program's own file
+  std::uint8_t StartupScreenCopy[platform::kScreenSize] = {};  // the deciphered intro image
+
+  // Control-information log.
+  ShortText ControlLogName;           // as typed or given
+  platform::OutputFile ControlLog;    // open from question 2 until the end
+  ShortText ControlLogPath;           // its full path (never processed)
+  bool logWriteFailed = false;        // a write to the log failed; the run ends
+
+  // Dataset selection.
+  std::uint8_t SelectionMode = 0;     // 1 name, 2 list dataset, 3 directory, 4 tree
+  ShortText SelectionText;            // name or list dataset; "*.*" in modes 3 and 4
+  ShortText SelectionDirectory;       // modes 3 and 4: the directory as entered
+  std::uint8_t ProcessingForm = 0;    // 1..4: encode/decode, single/one unit
+
+  // Run counters (floating-point, as the statistics print them).
+  double byteCount = 0;
+  double datasetCount = 0;
+  double directoryCount = 0;
+
+  // Key input.
+  std::uint8_t KeyCharset = 0;        // 1 ASCII, 2 hexadecimal
+  std::uint8_t EntryState = 255;      // state of the key entry
+  std::int16_t KeyLength = 0;         // key bytes entered
+  std::uint8_t InitialKey[257] = {};  // positions 1..256 (index 0 unused)
+  std::uint8_t KeyNameMode = 255;     // how the key dataset's name is obtained
+  ShortText KeyDatasetName;           // full path of the key dataset, or empty
+
+  // Key overlay.
+  OverlayInfo overlay;
+  std::uint8_t KeyBackup[257] = {};   // InitialKey before the overlay (index 0 unused)
+  std::uint8_t OverlayNameMode = 255; // how the overlay dataset's name is obtained
+  ShortText OverlayDatasetName;       // full path of the overlay dataset, or empty
+
+  // Directories.
+  ShortText StartDirectory;           // current directory at program start
+  ShortText ListDatasetPath;          // full path of the list dataset (mode 2)
+
+  // Cipher.
+  cipher::CipherState cipher;
+};
+
+}  // namespace dialog

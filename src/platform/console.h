@@ -1,0 +1,74 @@
+#pragma once
+// The console: the program's standard input and output.
+//
+// Input is a byte stream read through a fixed buffer; CR, LF and CR LF each end
+// a line. Output is written at once (no buffering of our own), so that a prompt
+// stands on the screen before its answer is read. Control sequences (clear
+// screen, colours, cursor) are written only when the output is a terminal, so
+// redirected output is clean text. Whether input and output are terminals is
+// detected once, by OpenConsole.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+inline constexpr std::size_t kConsoleBufferSize = 4096;
+inline constexpr std::size_t kMaxAnswerLength = 255;
+
+struct Console {
+  std::intptr_t input = -1;       // descriptor of the console input
+  std::intptr_t output = -1;      // descriptor of the console output
+  bool inputIsTerminal = false;   // input comes from a terminal (echo can be switched)
+  bool outputIsTerminal = false;  // control sequences are written only then
+  bool atEnd = false;             // the input has ended; it stays ended
+  bool dropLineFeed = false;      // the last line ended with CR: a following LF belongs to it
+  bool echoIsOff = false;         // the terminal's echo was switched off by SetEcho
+  bool writeFailed = false;       // a write to the output failed (the output went away)
+  std::size_t begin = 0;          // unread bytes are buffer[begin, end)
+  std::size_t end = 0;
+  unsigned char buffer[kConsoleBufferSize];
+};
+
+// Takes `input` and `output` (descriptors) as the console and detects terminals.
+void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
+
+// The next input byte without consuming it, or -1 at the end of the input.
+// Blocks until a byte is there.
+int PeekByte(Console& console);
+// Consumes and returns the next input byte, or -1 at the end of the input.
+int ReadByte(Console& console);
+
+// Reads one line into `text` (at most kMaxAnswerLength bytes are kept, the rest
+// of the line is dropped; not NUL-terminated) and its length into `length`.
+// Returns false when the input ended before any byte of a line: a last line
+// without line end is still a line.
+bool ReadLine(Console& console, char* text, std::size_t& length);
+
+// Drops the rest of the current input line, its line end included. Does
+// nothing when the input ended.
+void SkipRestOfLine(Console& console);
+
+// Drops characters typed ahead: on a terminal everything waiting is discarded;
+// redirected input is left alone, so that a whole dialog can be scripted.
+void DiscardTypeAhead(Console& console);
+
+// Writes `size` bytes; a failed write sets writeFailed and is not retried.
+void WriteBytes(Console& console, const char* data, std::size_t size);
+// Ends the console line ("\n").
+void WriteLineEnd(Console& console);
+
+// Terminal control; each does nothing when the output is not a terminal.
+void ClearScreen(Console& console);  // whole screen, cursor to row 1, column 1
+void MoveCursor(Console& console, int row, int column);  // both counted from 1
+void ClearToLineEnd(Console& console);
+void SetHiddenColours(Console& console);  // black on black
+void SetNormalColours(Console& console);  // light grey on black (the terminal's default)
+void SetCursorVisible(Console& console, bool visible);
+void MoveToColumnOne(Console& console);
+
+// Switches the terminal's echo of typed characters; does nothing when the
+// input is not a terminal. Returns false when the terminal refused.
+bool SetEcho(Console& console, bool on);
+
+}  // namespace platform

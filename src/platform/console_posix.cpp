@@ -1,0 +1,187 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <termios.h>
+#include <unistd.h>
+
+#include "platform/console.h"
+
+namespace platform {
+
+namespace {
+
+int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+
+// Refills the buffer; false at the end of the input or on a read error.
+bool Fill(Console& console) {
+  if (console.atEnd) {
+    return false;
+  }
+  for (;;) {
+    const ssize_t n = read(Descriptor(console.input), console.buffer, sizeof console.buffer);
+    if (n > 0) {
+      console.begin = 0;
+      console.end = static_cast<std::size_t>(n);
+      return true;
+    }
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    console.atEnd = true;
+    return false;
+  }
+}
+
+void WriteText(Console& console, const char* text) { WriteBytes(console, text, std::strlen(text)); }
+
+}  // namespace
+
+void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output) {
+  console = Console{};
+  console.input = input;
+  console.output = output;
+  console.inputIsTerminal = isatty(Descriptor(input)) == 1;
+  console.outputIsTerminal = isatty(Descriptor(output)) == 1;
+}
+
+int PeekByte(Console& console) {
+  for (;;) {
+    if (console.begin == console.end && !Fill(console)) {
+      return -1;
+    }
+    const unsigned char byte = console.buffer[console.begin];
+    if (console.dropLineFeed) {
+      console.dropLineFeed = false;
+      if (byte == '\n') {
+        ++console.begin;
+        continue;
+      }
+    }
+    return byte;
+  }
+}
+
+int ReadByte(Console& console) {
+  const int byte = PeekByte(console);
+  if (byte >= 0) {
+    ++console.begin;
+  }
+  return byte;
+}
+
+bool ReadLine(Console& console, char* text, std::size_t& length) {
+  length = 0;
+  int byte = ReadByte(console);
+  if (byte < 0) {
+    return false;
+  }
+  while (byte >= 0 && byte != '\r' && byte != '\n') {
+    if (length < kMaxAnswerLength) {
+      text[length++] = static_cast<char>(byte);
+    }
+    byte = ReadByte(console);
+  }
+  console.dropLineFeed = byte == '\r';
+  return true;
+}
+
+void SkipRestOfLine(Console& console) {
+  int byte = ReadByte(console);
+  while (byte >= 0 && byte != '\r' && byte != '\n') {
+    byte = ReadByte(console);
+  }
+  console.dropLineFeed = byte == '\r';
+}
+
+void DiscardTypeAhead(Console& console) {
+  if (!console.inputIsTerminal) {
+    return;
+  }
+  console.begin = console.end = 0;
+  console.dropLineFeed = false;
+  tcflush(Descriptor(console.input), TCIFLUSH);
+}
+
+void WriteBytes(Console& console, const char* data, std::size_t size) {
+  while (size > 0 && !console.writeFailed) {
+    const ssize_t n = write(Descriptor(console.output), data, size);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      console.writeFailed = true;
+      return;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+void WriteLineEnd(Console& console) { WriteBytes(console, "\n", 1); }
+
+void ClearScreen(Console& console) {
+  if (console.outputIsTerminal) {
+    WriteText(console, "\x1b[2J\x1b[H");
+  }
+}
+
+void MoveCursor(Console& console, int row, int column) {
+  if (console.outputIsTerminal) {
+    char sequence[32];
+    std::snprintf(sequence, sizeof sequence, "\x1b[%d;%dH", row, column);
+    WriteText(console, sequence);
+  }
+}
+
+void ClearToLineEnd(Console& console) {
+  if (console.outputIsTerminal) {
+    WriteText(console, "\x1b[K");
+  }
+}
+
+void SetHiddenColours(Console& console) {
+  if (console.outputIsTerminal) {
+    WriteText(console, "\x1b[30;40m");
+  }
+}
+
+void SetNormalColours(Console& console) {
+  if (console.outputIsTerminal) {
+    WriteText(console, "\x1b[0m");
+  }
+}
+
+void SetCursorVisible(Console& console, bool visible) {
+  if (console.outputIsTerminal) {
+    WriteText(console, visible ? "\x1b[?25h" : "\x1b[?25l");
+  }
+}
+
+void MoveToColumnOne(Console& console) {
+  if (console.outputIsTerminal) {
+    WriteText(console, "\r");
+  }
+}
+
+bool SetEcho(Console& console, bool on) {
+  if (!console.inputIsTerminal) {
+    return true;
+  }
+  termios settings{};
+  if (tcgetattr(Descriptor(console.input), &settings) != 0) {
+    return false;
+  }
+  if (on) {
+    settings.c_lflag |= ECHO;
+  } else {
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  }
+  if (tcsetattr(Descriptor(console.input), TCSANOW, &settings) != 0) {
+    return false;
+  }
+  console.echoIsOff = !on;
+  return true;
+}
+
+}  // namespace platform

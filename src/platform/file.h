@@ -1,0 +1,28 @@
+#pragma once
+// Output text files: the control-information log. Names are byte strings
+// as the user typed them, passed to the operating system unchanged.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+struct OutputFile {
+  std::intptr_t handle = -1;  // descriptor; -1 when not open
+};
+
+// Creates the file `name`, or truncates it when it exists, for writing.
+// Returns false when that is not possible (missing directory, no permission,
+// an empty name, a directory of that name).
+[[nodiscard]] bool CreateOutputFile(OutputFile& file, const char* name);
+
+// Writes all `size` bytes; false when any of them could not be written.
+[[nodiscard]] bool WriteOutputFile(OutputFile& file, const char* data, std::size_t size);
+
+// Closes the file; false when the close reported an error (data may be lost).
+// Closing a file that is not open does nothing and succeeds.
+[[nodiscard]] bool CloseOutputFile(OutputFile& file);
+
+inline bool IsOpen(const OutputFile& file) { return file.handle >= 0; }
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+#pragma once
+// A fresh scratch directory per test: removed when the test passed, kept (and
+// its path printed) when it failed.
+
+#include <string>
+
+namespace testsupport {
+
+struct ScratchDir {
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  // The absolute path of `name` inside the directory.
+  std::string Path(const std::string& name) const;
+
+  std::string path;
+};
+
+// Writes `content` to the file `path` (created or truncated).
+void WriteFile(const std::string& path, const std::string& content);
+// The whole content of the file `path`; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+}  // namespace testsupport
