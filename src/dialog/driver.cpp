@@ -1,7 +1,81 @@
 #include "dialog/driver.h"
 
+#include <memory>
+
+#include "dialog/output.h"
+#include "dialog/phases.h"
+#include "key/key_entry.h"
+#include "platform/file_system.h"
+
 namespace dialog {
 
-int RunProgram(int, const char* const*, std::intptr_t, std::intptr_t, int) { return 0; }
+namespace {
+
+// The start of the run: the counters and names that the phases fill in.
+void PrepareRun(RunState& state) {
+  state.byteCount = 0;
+  state.datasetCount = 0;
+  state.directoryCount = 0;
+  platform::Clear(state.ControlLogPath);
+  platform::Clear(state.ListDatasetPath);
+  platform::Clear(state.KeyDatasetName);
+  platform::Clear(state.OverlayDatasetName);
+  if (!platform::CurrentDirectory(state.StartDirectory)) {
+    platform::Clear(state.StartDirectory);
+  }
+  EmptyConsoleLine(state);
+}
+
+void ShowIntro(RunState& state) {
+  platform::Decipher(platform::StoredIntroImage(state.Language), platform::kScreenSize,
+                     state.StartupScreenCopy);
+  platform::ShowIntroScreen(state.console, state.StartupScreenCopy, state.introPauseMs);
+}
+
+// A phase ends the run also when the log could no longer be written.
+Flow Checked(RunState& state, Flow flow) {
+  if (flow == Flow::Go && state.logWriteFailed) {
+    return Terminate(state);
+  }
+  return flow;
+}
+
+// The next question, after an empty console line.
+Flow NextQuestion(RunState& state, Flow (*phase)(RunState&)) {
+  EmptyConsoleLine(state);
+  return Checked(state, phase(state));
+}
+
+void RunDialog(RunState& state) {
+  platform::ProgramPath(state.arguments[0], state.ProgramPath);
+  if (AskLanguage(state) == Flow::Stop) {
+    return;
+  }
+  ShowIntro(state);
+  PrepareRun(state);
+  if (Checked(state, AskControlLog(state)) == Flow::Stop ||
+      NextQuestion(state, AskSelection) == Flow::Stop ||
+      NextQuestion(state, AskProcessingForm) == Flow::Stop) {
+    return;
+  }
+  if (NextQuestion(state, key::RunKeyEntry) == Flow::Stop) {
+    return;
+  }
+}
+
+}  // namespace
+
+int RunProgram(int argumentCount, const char* const* arguments, std::intptr_t input,
+               std::intptr_t output, int introPauseMs) {
+  // One record for the whole run, allocated once.
+  auto state = std::make_unique<RunState>();
+  platform::OpenConsole(state->console, input, output);
+  state->introPauseMs = introPauseMs;
+  state->argumentCount = argumentCount;
+  state->arguments = arguments;
+  RunDialog(*state);
+  EndProgram(*state);
+  return 0;
+}
 
 }  // namespace dialog

@@ -23,6 +23,7 @@ struct Console {
   bool outputIsTerminal = false;  // control sequences are written only then
   bool atEnd = false;             // the input has ended; it stays ended
   bool dropLineFeed = false;      // the last line ended with CR: a following LF belongs to it
+  bool atLineStart = true;        // the last byte consumed ended a line (or none was consumed)
   bool echoIsOff = false;         // the terminal's echo was switched off by SetEcho
   bool writeFailed = false;       // a write to the output failed (the output went away)
   std::size_t begin = 0;          // unread bytes are buffer[begin, end)
@@ -48,6 +49,10 @@ bool ReadLine(Console& console, char* text, std::size_t& length);
 // Drops the rest of the current input line, its line end included. Does
 // nothing when the input ended.
 void SkipRestOfLine(Console& console);
+
+// Drops the rest of the current line when some of it was consumed already;
+// does nothing at the start of a line.
+void FinishCurrentLine(Console& console);
 
 // Drops characters typed ahead: on a terminal everything waiting is discarded;
 // redirected input is left alone, so that a whole dialog can be scripted.

@@ -29,6 +29,7 @@ bool Fill(Console& console) {
       continue;
     }
     console.atEnd = true;
+    console.atLineStart = true;
     return false;
   }
 }
@@ -66,6 +67,7 @@ int ReadByte(Console& console) {
   const int byte = PeekByte(console);
   if (byte >= 0) {
     ++console.begin;
+    console.atLineStart = byte == '\r' || byte == '\n';
   }
   return byte;
 }
@@ -92,6 +94,12 @@ void SkipRestOfLine(Console& console) {
     byte = ReadByte(console);
   }
   console.dropLineFeed = byte == '\r';
+}
+
+void FinishCurrentLine(Console& console) {
+  if (!console.atLineStart) {
+    SkipRestOfLine(console);
+  }
 }
 
 void DiscardTypeAhead(Console& console) {

@@ -33,11 +33,16 @@ consteval std::array<std::uint8_t, Size> Encipher(const char* const (&utf8Lines)
       plain[length++] = '\n';
     }
   }
-  if (length > Size) {
+  if (length > Size || (lineEnds && length > Size - 2 && length != Size)) {
     throw "text does not fit its field";
   }
   while (length < Size) {
     plain[length++] = pad;
+  }
+  if (lineEnds && length >= 2) {
+    // The padding is a line of its own, so that what follows starts a new line.
+    plain[Size - 2] = '\r';
+    plain[Size - 1] = '\n';
   }
   std::array<std::uint8_t, Size> stored{};
   for (std::size_t i = 0; i < Size; ++i) {
@@ -54,7 +59,7 @@ constexpr const char* kGermanImage[kScreenRows] = {
 #include "intro_image_de.inc"
 };
 // Lines of at most 80 characters; each gets CR LF, and the rest of the 5120
-// characters is filled with blanks.
+// characters is filled with blanks and a last CR LF.
 constexpr const char* kEnglishDescription[] = {
 #include "parameter_description_en.inc"
 };

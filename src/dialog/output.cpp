@@ -1,0 +1,110 @@
+#include "dialog/output.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace dialog {
+
+namespace {
+
+void WriteLogBytes(RunState& state, std::string_view bytes) {
+  if (!platform::IsOpen(state.ControlLog) || state.logWriteFailed) {
+    return;
+  }
+  if (platform::WriteOutputFile(state.ControlLog, bytes.data(), bytes.size())) {
+    return;
+  }
+  // Never lose the log silently: say so once; the dialog ends the run.
+  state.logWriteFailed = true;
+  Line line;
+  Add(line, state, Msg::LogCannotCreateBegin);
+  Add(line, platform::View(state.ControlLogName));
+  Add(line, state, Msg::LogWriteFailedEnd);
+  WriteConsoleLine(state, line);
+}
+
+}  // namespace
+
+void Add(Line& line, std::string_view text) {
+  for (char c : text) {
+    if (line.length == kLineCapacity) {
+      return;
+    }
+    line.chars[line.length++] = c;
+  }
+}
+
+void Add(Line& line, const RunState& state, Msg message) { Add(line, Text(message, state.Language)); }
+
+void AddNumber(Line& line, long long value, int width) {
+  char digits[32];
+  const int n = std::snprintf(digits, sizeof digits, "%*lld", width, value);
+  Add(line, std::string_view(digits, static_cast<std::size_t>(n)));
+}
+
+void AddWholeNumber(Line& line, double value, int width) {
+  char digits[64];
+  const int n = std::snprintf(digits, sizeof digits, "%*.0f", width, value);
+  Add(line, std::string_view(digits, n < 0 ? 0 : static_cast<std::size_t>(n)));
+}
+
+void AddScientific(Line& line, double value) {
+  // printf gives at least two exponent digits; the field always has three.
+  char printed[40];
+  std::snprintf(printed, sizeof printed, "%.15E", std::fabs(value));
+  const char* exponentPart = std::strchr(printed, 'E');
+  const int exponent = std::atoi(exponentPart + 1);
+  char field[48];
+  const int n = std::snprintf(field, sizeof field, "%c%.*sE%c%03d", std::signbit(value) ? '-' : ' ',
+                              static_cast<int>(exponentPart - printed), printed,
+                              exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
+  Add(line, std::string_view(field, n < 0 ? 0 : static_cast<std::size_t>(n)));
+}
+
+void WriteConsoleLine(RunState& state, const Line& line) {
+  platform::WriteBytes(state.console, line.chars, line.length);
+  platform::WriteLineEnd(state.console);
+}
+
+void WriteLogLine(RunState& state, const Line& line) {
+  Line withEnd = line;
+  Add(withEnd, "\r\n");
+  WriteLogBytes(state, View(withEnd));
+}
+
+void WriteBothLine(RunState& state, const Line& line) {
+  WriteConsoleLine(state, line);
+  WriteLogLine(state, line);
+}
+
+void WriteLogText(RunState& state, const Line& line) { WriteLogBytes(state, View(line)); }
+
+void WritePrompt(RunState& state, const Line& line) {
+  platform::WriteBytes(state.console, line.chars, line.length);
+}
+
+void SayConsole(RunState& state, Msg message) {
+  Line line;
+  Add(line, state, message);
+  WriteConsoleLine(state, line);
+}
+
+void SayPrompt(RunState& state, Msg message) {
+  Line line;
+  Add(line, state, message);
+  WritePrompt(state, line);
+}
+
+void SayBoth(RunState& state, Msg message) {
+  Line line;
+  Add(line, state, message);
+  WriteBothLine(state, line);
+}
+
+void EmptyConsoleLine(RunState& state) { platform::WriteLineEnd(state.console); }
+
+void EmptyLogLine(RunState& state) { WriteLogBytes(state, "\r\n"); }
+
+}  // namespace dialog

@@ -1,0 +1,56 @@
+#pragma once
+// Text output to the two streams: the console and the control-information log.
+//
+// A line is assembled in a Line from catalogue texts, names and numbers, then
+// written to the console (ending in "\n"), to the log (ending in CR LF), or to
+// both, the console first. Questions, menus, prompts and corrections go to the
+// console only. A failed log write is reported once on the console and sets
+// `logWriteFailed`; the dialog then ends the run.
+
+#include <cstddef>
+#include <string_view>
+
+#include "dialog/catalogue.h"
+#include "dialog/run_state.h"
+
+namespace dialog {
+
+// Long enough for any line of the program: a few texts and two 255-byte names.
+inline constexpr std::size_t kLineCapacity = 2048;
+
+struct Line {
+  std::size_t length = 0;
+  char chars[kLineCapacity];
+};
+
+// Appends to `line`; what does not fit is dropped.
+void Add(Line& line, std::string_view text);
+void Add(Line& line, const RunState& state, Msg message);
+// Appends `value` in decimal, right-aligned in `width` characters (0: no blanks).
+void AddNumber(Line& line, long long value, int width = 0);
+// Appends `value` in fixed notation without decimals, right-aligned in `width`.
+void AddWholeNumber(Line& line, double value, int width);
+// Appends `value` in scientific form: 23 characters, a blank for the plus sign,
+// one digit, a point, 15 decimals, "E", the exponent's sign and three digits.
+void AddScientific(Line& line, double value);
+
+inline std::string_view View(const Line& line) { return {line.chars, line.length}; }
+
+// Writes `line` and a line end to the console / the log / both (console first).
+void WriteConsoleLine(RunState& state, const Line& line);
+void WriteLogLine(RunState& state, const Line& line);
+void WriteBothLine(RunState& state, const Line& line);
+// Writes `line` to the log as it stands, without adding a line end.
+void WriteLogText(RunState& state, const Line& line);
+// Writes `line` to the console without a line end, so the answer follows it.
+void WritePrompt(RunState& state, const Line& line);
+
+// One catalogue text as a whole console line, as a prompt, or on both streams.
+void SayConsole(RunState& state, Msg message);
+void SayPrompt(RunState& state, Msg message);
+void SayBoth(RunState& state, Msg message);
+// An empty line on the console / in the log.
+void EmptyConsoleLine(RunState& state);
+void EmptyLogLine(RunState& state);
+
+}  // namespace dialog

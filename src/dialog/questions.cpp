@@ -1,0 +1,186 @@
+#include "dialog/questions.h"
+
+#include "dialog/output.h"
+
+namespace dialog {
+
+namespace {
+
+// Leading blanks, then digits only; `allowSign` admits one "+" or "-".
+bool ParseDecimal(std::string_view text, bool allowSign, long minimum, long maximum, int& value) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') {
+    ++i;
+  }
+  bool negative = false;
+  if (allowSign && i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i == text.size()) {
+    return false;
+  }
+  long magnitude = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') {
+      return false;
+    }
+    magnitude = magnitude * 10 + (text[i] - '0');
+    if (magnitude > maximum + 1) {
+      return false;
+    }
+  }
+  const long result = negative ? -magnitude : magnitude;
+  if (result < minimum || result > maximum) {
+    return false;
+  }
+  value = static_cast<int>(result);
+  return true;
+}
+
+// The message is due when the answer must be asked and the parameter was
+// given with some text (a missing or empty parameter is simply asked).
+bool InvalidParameterGiven(const RunState& state) {
+  const int k = state.QuestionNumber;
+  return state.askFlag && k <= state.argumentCount && state.arguments[k][0] != '\0';
+}
+
+void AddInvalidLineStart(Line& line, const RunState& state) {
+  Add(line, state, Msg::ParameterThe);
+  AddNumber(line, state.QuestionNumber);
+}
+
+}  // namespace
+
+void TakeParameter(RunState& state) {
+  const int k = state.QuestionNumber;
+  state.askFlag = k > state.argumentCount;
+  platform::Assign(state.ParameterText, state.askFlag ? "" : state.arguments[k]);
+}
+
+void ReportInvalidParameter(RunState& state) {
+  if (!InvalidParameterGiven(state)) {
+    return;
+  }
+  Line line;
+  AddInvalidLineStart(line, state);
+  Add(line, state, Msg::ParameterInvalid);
+  WriteConsoleLine(state, line);
+}
+
+void ReportInvalidParameterPair(RunState& state) {
+  if (!InvalidParameterGiven(state)) {
+    return;
+  }
+  Line line;
+  AddInvalidLineStart(line, state);
+  Add(line, state, Msg::ParameterOr);
+  AddNumber(line, state.QuestionNumber + 1);
+  Add(line, state, Msg::ParameterInvalid);
+  WriteConsoleLine(state, line);
+}
+
+bool ParseParameterNumber(std::string_view text, int& value) {
+  return ParseDecimal(text, true, -32768, 32767, value);
+}
+
+bool ParseMenuNumber(std::string_view text, int& value) {
+  return ParseDecimal(text, false, 0, 65535, value);
+}
+
+void TakeBracketed(RunState& state, char closing) {
+  std::string_view rest = platform::View(state.ParameterText).substr(1);
+  const std::size_t end = rest.find(closing);
+  if (end != std::string_view::npos) {
+    rest = rest.substr(0, end);
+  } else {
+    Line line;
+    Add(line, "\"");
+    Add(line, std::string_view(&closing, 1));
+    Add(line, state, Msg::BracketAtEndOf);
+    AddNumber(line, state.QuestionNumber);
+    Add(line, state, Msg::BracketCompleted);
+    WriteConsoleLine(state, line);
+  }
+  ShortText taken;
+  platform::Assign(taken, rest);
+  state.ParameterText = taken;
+}
+
+bool ReadAnswerLine(RunState& state, ShortText& text) {
+  std::size_t length = 0;
+  const bool read = platform::ReadLine(state.console, text.chars, length);
+  text.length = length;
+  text.chars[length] = '\0';
+  return read;
+}
+
+Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount, AllowedAnswers allowed,
+                    int& answer) {
+  for (int i = 0; i < lineCount; ++i) {
+    SayConsole(state, lines[i]);
+  }
+  SayPrompt(state, Msg::MenuPrompt);
+  for (;;) {
+    if (!ReadAnswerLine(state, state.AnswerText)) {
+      return Terminate(state);
+    }
+    int value = 0;
+    if (ParseMenuNumber(platform::View(state.AnswerText), value) && value <= 9 &&
+        (allowed & (1u << value)) != 0) {
+      answer = value;
+      return Flow::Go;
+    }
+    Line line;
+    Add(line, state, Msg::WrongInputBegin);
+    Add(line, platform::View(state.AnswerText));
+    Add(line, state, Msg::WrongInputEnd);
+    WritePrompt(state, line);
+  }
+}
+
+Flow AskRepeatOrTerminate(RunState& state) {
+  // Characters left on the line that held the error belong to the failed input.
+  platform::FinishCurrentLine(state.console);
+  static constexpr Msg kLines[] = {Msg::RepeatQuestion, Msg::RepeatOne, Msg::RepeatNine};
+  int answer = 0;
+  if (ReadMenuAnswer(state, kLines, 3, Answers({1, 9}), answer) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (answer == 9) {
+    TerminateProgram(state);
+    return Flow::Stop;
+  }
+  return Flow::Go;
+}
+
+void TerminateProgram(RunState& state) { SayBoth(state, Msg::TerminatingProgram); }
+
+Flow Terminate(RunState& state) {
+  if (platform::IsOpen(state.ControlLog)) {
+    TerminateProgram(state);
+  }
+  return Flow::Stop;
+}
+
+void EndProgram(RunState& state) {
+  Line closing;
+  Add(closing, state, Msg::Banner);
+  Add(closing, state, Msg::BannerTerminated);
+  if (platform::IsOpen(state.ControlLog)) {
+    EmptyLogLine(state);
+    WriteLogLine(state, closing);
+  }
+  EmptyConsoleLine(state);
+  if (!platform::CloseOutputFile(state.ControlLog) && !state.logWriteFailed) {
+    state.logWriteFailed = true;
+    Line line;
+    Add(line, state, Msg::LogCannotCreateBegin);
+    Add(line, platform::View(state.ControlLogName));
+    Add(line, state, Msg::LogWriteFailedEnd);
+    WriteConsoleLine(state, line);
+  }
+  WriteConsoleLine(state, closing);
+}
+
+}  // namespace dialog

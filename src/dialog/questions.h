@@ -1,0 +1,77 @@
+#pragma once
+// The shared operations of the dialog: the rule that takes an answer from its
+// command-line parameter or from the console, numbered menus with their
+// correction loop, name prompts, repeat-or-terminate and termination.
+//
+// Every operation that may end the program returns a Flow: Stop means the
+// closing sequence (EndProgram) follows, with the termination line already
+// written where one belongs.
+
+#include <cstdint>
+#include <string_view>
+
+#include "dialog/catalogue.h"
+#include "dialog/run_state.h"
+
+namespace dialog {
+
+enum class Flow { Go, Stop };
+
+// Bit n is set for each allowed menu answer n (0..9).
+using AllowedAnswers = std::uint16_t;
+constexpr AllowedAnswers Answers(std::initializer_list<int> numbers) {
+  AllowedAnswers mask = 0;
+  for (int n : numbers) {
+    mask = static_cast<AllowedAnswers>(mask | (1u << n));
+  }
+  return mask;
+}
+
+// Puts the text of parameter `QuestionNumber` into ParameterText (empty when
+// there are fewer parameters) and sets askFlag when the parameter is missing.
+void TakeParameter(RunState& state);
+
+// The invalid-parameter line, console only, when askFlag is set and the
+// parameter text is not empty: "The k. commandline-parameter is invalid."
+void ReportInvalidParameter(RunState& state);
+// The same for a pair of parameters k and k + 1 ("The 8. or 9. ...").
+void ReportInvalidParameterPair(RunState& state);
+
+// Signed 16-bit decimal number of a parameter, leading blanks and a sign
+// allowed; false for anything else (empty, other characters, out of range).
+[[nodiscard]] bool ParseParameterNumber(std::string_view text, int& value);
+// Unsigned decimal number of a menu answer, leading blanks allowed.
+[[nodiscard]] bool ParseMenuNumber(std::string_view text, int& value);
+
+// Bracket notation of parameters 3, 6 and 12: removes the first character
+// (the opening one) of ParameterText and cuts the text before the first
+// `closing` character; without one, keeps the whole rest and writes the
+// completion line ("")" at the end of 3. commandline-parameter completed !").
+void TakeBracketed(RunState& state, char closing);
+
+// Writes the `lineCount` menu lines and the menu prompt, reads answers until
+// one is allowed (each wrong one gets the correction line) and stores it in
+// `answer`. Stop at the end of the input.
+[[nodiscard]] Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount,
+                                  AllowedAnswers allowed, int& answer);
+
+// Reads one console line into `text`; false at the end of the input.
+[[nodiscard]] bool ReadAnswerLine(RunState& state, ShortText& text);
+
+// Asks "Do you want 1 to repeat ... or 9 to terminate ?". Go means repeat;
+// on 9 (or the end of the input) the termination line is written and Stop
+// returned.
+[[nodiscard]] Flow AskRepeatOrTerminate(RunState& state);
+
+// The termination line on the console and in the log.
+void TerminateProgram(RunState& state);
+
+// TerminateProgram and Stop: the way out when the console input has ended or
+// the log can no longer be written.
+[[nodiscard]] Flow Terminate(RunState& state);
+
+// The closing sequence: the closing line in the log (when open) and on the
+// console, and the log closed.
+void EndProgram(RunState& state);
+
+}  // namespace dialog

@@ -1,0 +1,268 @@
+// The dialog of questions 1 to 4 run in-process, compared byte for byte.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/intro_screen.h"
+#include "support/dialog_run.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using testsupport::DialogResult;
+using testsupport::DirectoryGuard;
+using testsupport::LogLines;
+using testsupport::ReadFile;
+using testsupport::RunDialog;
+using testsupport::ScratchDir;
+
+// The intro screen as redirected output shows it: 24 rows, each ending the line.
+std::string IntroRows(int language) {
+  std::uint8_t plain[platform::kScreenSize];
+  platform::Decipher(platform::StoredIntroImage(language), platform::kScreenSize, plain);
+  std::string rows;
+  for (std::size_t row = 0; row < platform::kScreenRows; ++row) {
+    rows.append(reinterpret_cast<const char*>(plain) + row * platform::kScreenColumns,
+                platform::kScreenColumns);
+    rows += '\n';
+  }
+  return rows;
+}
+
+std::string Description(int language) {
+  std::uint8_t plain[platform::kDescriptionSize];
+  platform::Decipher(platform::StoredParameterDescription(language), platform::kDescriptionSize, plain);
+  return std::string(reinterpret_cast<const char*>(plain), platform::kDescriptionSize);
+}
+
+const char* const kLanguageQuestion = "Language / Sprache:\n  english    -->  0\n  deutsch    -->  1\n";
+const char* const kEnglishEnd =
+    "\nEn-/decoding program  T A R V E X 5  1.0  terminated.\n";
+const char* const kGermanEnd =
+    "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
+const char* const kEnglishLogEnd = "\nEn-/decoding program  T A R V E X 5  1.0  terminated.\n";
+const char* const kGermanLogEnd = "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
+
+const char* const kEnglishSelectionMenu =
+    "Which datasets should be processed?\n"
+    "   1  one dataset and all by wild cards addressed datasets respectively,\n"
+    "      which name is given in the following input\n"
+    "   2  all datasets (possibly addressed by wild card informations),\n"
+    "      which names are listed in the dataset given in the following input\n"
+    "   3  all datasets of the directory given in the following input\n"
+    "   4  all datasets of the directory given in the following input\n"
+    "       a n d  these of all subdirectories of lower steps\n"
+    "   9  terminate the program.\n"
+    "Please enter the corresponding number: ";
+const char* const kGermanSelectionMenu =
+    "Welche Dateien sollen bearbeitet werden?\n"
+    "   1  eine Datei bzw. bei \"Wild-Card\"-Angaben alle angesprochenen\n"
+    "      Dateien, deren Name nachfolgend angegeben wird\n"
+    "   2  alle Dateien (ggf. mit \"Wild-Card\"-Angaben), deren Namen in der\n"
+    "      nachfolgend angegebenen Datei stehen\n"
+    "   3  alle Dateien des nachfolgend angegebenen Verzeichnisses\n"
+    "   4  alle Dateien des nachfolgend angegebenen Verzeichnisses  u n d\n"
+    "      aller Unterverzeichnisse darunter liegender Stufen\n"
+    "   9  Programmabbruch.\n"
+    "Geben Sie bitte die zugeh\x94rige Zahl an: ";
+const char* const kEnglishFormMenu =
+    "In which form the dataset(s) will be processed?\n"
+    "   1  encoding of single dataset(s)\n"
+    "   2  decoding of single dataset(s)\n"
+    "   3  encoding of dataset(s) as  o n e  unit\n"
+    "   4  decoding of dataset(s) as  o n e  unit\n"
+    "   9  terminate the program.\n"
+    "Please enter the corresponding number: ";
+const char* const kGermanFormMenu =
+    "Wie soll(en) die Datei(en) bearbeitet werden?\n"
+    "   1  verschl\x81sseln der Datei(en) einzeln\n"
+    "   2  entschl\x81sseln der Datei(en) einzeln\n"
+    "   3  verschl\x81sseln der Datei(en) als  e i n e  Datenmenge\n"
+    "   4  entschl\x81sseln der Datei(en) als  e i n e  Datenmenge\n"
+    "   9  Programmabbruch.\n"
+    "Geben Sie bitte die zugeh\x94rige Zahl an: ";
+
+class DialogTest : public ::testing::Test {
+ protected:
+  ScratchDir scratch;
+  DirectoryGuard inScratch{scratch.path};
+
+  std::string Log() const { return ReadFile(scratch.Path("log.txt")); }
+  static std::string LogHead(int language) { return LogLines(IntroRows(language) + "\n"); }
+};
+
+TEST_F(DialogTest, WholeConsoleDialogInEnglish) {
+  testsupport::WriteFile(scratch.Path("a.txt"), "abc");
+  const DialogResult result = RunDialog({}, "x\n2\n0\nlog.txt\n9\n1\nabc\n7\n1\nnone.txt\na.txt\n9\n");
+  EXPECT_EQ(result.status, 0);
+  const std::string expected =
+      std::string(kLanguageQuestion) + kLanguageQuestion + kLanguageQuestion + IntroRows(0) +
+      "\n"
+      "Please enter the name of the dataset for control informations\n"
+      " (empty input terminates the program):\n"
+      "\n"
+      "Should a parameter description of this program be written\n"
+      " to this dataset for control informations ?\n"
+      "   0    - no, the program has to continue,\n"
+      "   1    - yes, after that the program has to continue,\n"
+      "   2    - yes, after that the program has to terminate.\n"
+      "Please enter the corresponding number: Wrong input \xAF" "9\xAE, correction: "
+      "\n" +
+      kEnglishSelectionMenu + "Wrong input \xAF" "abc\xAE, correction: Wrong input \xAF" "7\xAE, correction: "
+      "\n\n"
+      "Please enter the identification of the dataset(s), which should be processed\n"
+      " (empty input terminates the program):\n"
+      "The specified dataset doesn't exist!\n"
+      "Please enter a valid datasetname:"
+      "The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
+      "\n" +
+      kEnglishFormMenu + "  T e r m i n a t i n g   p r o g r a m !  \n" + kEnglishEnd;
+  EXPECT_EQ(result.output, expected);
+  EXPECT_EQ(Log(), LogHead(0) + Description(0) +
+                       LogLines("The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
+                                "  T e r m i n a t i n g   p r o g r a m !  \n" +
+                                std::string(kEnglishLogEnd)));
+}
+
+TEST_F(DialogTest, GermanParametersInvalidThenAskedAtTheConsole) {
+  std::filesystem::create_directory(scratch.Path("sub"));
+  const DialogResult result = RunDialog({"1", "log.txt", "(nolist"}, "3\nnodir\nsub\n9\n");
+  const std::string expected =
+      IntroRows(1) +
+      "\n"
+      "Kontrollmeldungen werden (zus\x84tzlich) in die Datei\n"
+      " \xAFlog.txt\xAE geschrieben.\n"
+      "\n"
+      "\")\" am Ende des 3. Befehlszeilen-Parameters erg\x84nzt !\n"
+      "Der 3. in der Befehlszeile \x81" "bergebene Parameter ist ung\x81ltig.\n" +
+      kGermanSelectionMenu +
+      "\n\n"
+      "Geben Sie bitte den Namen des Verzeichnisses an, in dem die\n"
+      " zu bearbeitenden Dateien aufgef\x81hrt sind\n"
+      " (Leereingabe = Programmabbruch):\n"
+      "Das angegebene Verzeichnis existiert nicht!\n"
+      "Geben Sie bitte einen g\x81ltigen Verzeichnisnamen an: "
+      "Die Dateien des Verzeichnisses \xAFsub\xAE sollen bearbeitet werden.\n"
+      "\n" +
+      kGermanFormMenu + "  P r o g r a m m a b b r u c h !  \n" + kGermanEnd;
+  EXPECT_EQ(result.output, expected);
+  EXPECT_EQ(Log(), LogHead(1) + LogLines("Die Dateien des Verzeichnisses \xAFsub\xAE sollen bearbeitet werden.\n"
+                                         "  P r o g r a m m a b b r u c h !  \n" +
+                                         std::string(kGermanLogEnd)));
+}
+
+// Parameters 3 and 4 from the command line, each confirmed on both streams.
+TEST_F(DialogTest, SelectionAndFormFromParameters) {
+  std::filesystem::create_directory(scratch.Path("sub"));
+  testsupport::WriteFile(scratch.Path("list.txt"), "");
+  struct Case {
+    std::vector<std::string> parameters;
+    std::string console;  // the lines after the log announcement
+    std::string log;
+  };
+  const std::string tree = "\xAEsub";
+  const Case cases[] = {
+      {{"0", "log.txt", "[sub]", "1"}, "",
+       "The datasets of the directory \xAFsub\xAE will be processed.\n"
+       "The dataset(s) will be encoded as single units.\n"},
+      {{"0", "log.txt", tree, "2"}, "\"\xAF\" at the end of 3. commandline-parameter completed !\n",
+       "The datasets of the directory \xAFsub\xAE\n"
+       " and these of all subdirectories of lower steps will be processed.\n"
+       "The dataset(s) will be decoded as single units.\n"},
+      {{"0", "log.txt", "(list.txt)", "4"}, "",
+       "The dataset \xAFlist.txt\xAE contains the names of the datasets to process.\n"
+       "The dataset(s) will be decoded all together as one unit.\n"},
+      {{"1", "log.txt", "[sub", "3"}, "\"]\" am Ende des 3. Befehlszeilen-Parameters erg\x84nzt !\n",
+       "Die Dateien des Verzeichnisses \xAFsub\xAE sollen bearbeitet werden.\n"
+       "Die Datei(en) soll(en) gemeinsam verschl\x81sselt werden.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.parameters[2]);
+    const int language = c.parameters[0] == "1" ? 1 : 0;
+    const DialogResult result = RunDialog(c.parameters, "");
+    const std::size_t confirmation = result.output.find(c.console + c.log.substr(0, c.log.find('\n')));
+    EXPECT_NE(confirmation, std::string::npos) << result.output;
+    EXPECT_EQ(Log().substr(0, LogHead(language).size() + LogLines(c.log).size()),
+              LogHead(language) + LogLines(c.log));
+  }
+}
+
+TEST_F(DialogTest, InvalidFormParameterIsNamedAndAskedAtTheConsole) {
+  testsupport::WriteFile(scratch.Path("a.txt"), "abc");
+  for (const char* form : {"5", "x", "0"}) {
+    SCOPED_TRACE(form);
+    const DialogResult result = RunDialog({"0", "log.txt", "a.txt", form}, "9\n");
+    EXPECT_NE(result.output.find("The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
+                                 "\n"
+                                 "The 4. commandline-parameter is invalid.\n" +
+                                 std::string(kEnglishFormMenu)),
+              std::string::npos)
+        << result.output;
+  }
+}
+
+TEST_F(DialogTest, EmptyLogNameEndsWithoutALog) {
+  const DialogResult english = RunDialog({"0"}, "\n");
+  EXPECT_EQ(english.output, IntroRows(0) +
+                                "\n"
+                                "Please enter the name of the dataset for control informations\n"
+                                " (empty input terminates the program):\n"
+                                "  T e r m i n a t i o n !!\n" +
+                                kEnglishEnd);
+  const DialogResult german = RunDialog({"1"}, "\n");
+  EXPECT_EQ(german.output, IntroRows(1) +
+                               "\n"
+                               "Geben Sie bitte den Namen der Kontrollausgabedatei an\n"
+                               " (Leereingabe = Programmabbruch):\n"
+                               "  A b b r u c h !!\n" +
+                               kGermanEnd);
+  EXPECT_TRUE(std::filesystem::is_empty(scratch.path));
+}
+
+TEST_F(DialogTest, DescriptionAndEndWritesTheWholeDescriptionToTheLog) {
+  for (int language : {0, 1}) {
+    SCOPED_TRACE(language);
+    const DialogResult result = RunDialog({std::to_string(language)}, "log.txt\n2\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(Log(), LogHead(language) + Description(language) +
+                         LogLines(language == 0 ? kEnglishLogEnd : kGermanLogEnd));
+    const std::string end = language == 0 ? kEnglishEnd : kGermanEnd;
+    EXPECT_EQ(result.output.substr(result.output.size() - end.size()), end);
+    EXPECT_EQ(result.output.find("T e r m i n"), std::string::npos);
+  }
+}
+
+TEST_F(DialogTest, LogThatCannotBeCreatedIsAskedForAgain) {
+  const DialogResult result = RunDialog({"0", "missing/log.txt"}, "log.txt\n0\n");
+  EXPECT_NE(result.output.find("Control informations will (additionaly) be written to the dataset\n"
+                               " \xAFmissing/log.txt\xAE.\n"
+                               "The control-information dataset \xAFmissing/log.txt\xAE cannot be created!\n"
+                               "The 2. commandline-parameter is invalid.\n"
+                               "Please enter the name of the dataset for control informations\n"),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(Log().substr(0, LogHead(0).size()), LogHead(0));
+}
+
+// The console input may end at any question: the program ends, never loops.
+TEST_F(DialogTest, EndOfInputEndsTheProgramAtEveryQuestion) {
+  const std::string inputs[] = {"", "0\n", "0\nlog.txt\n", "0\nlog.txt\n0\n", "0\nlog.txt\n0\n1\n"};
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input);
+    const DialogResult result = RunDialog({}, input);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output.substr(result.output.size() - std::string(kEnglishEnd).size()), kEnglishEnd);
+  }
+}
+
+TEST_F(DialogTest, LanguageParameterOutOfRangeLeadsToTheQuestion) {
+  for (const char* language : {"2", "x", "-1", "256", ""}) {
+    SCOPED_TRACE(language);
+    const DialogResult result = RunDialog({language}, "1\n\n");
+    EXPECT_EQ(result.output.substr(0, std::string(kLanguageQuestion).size()), kLanguageQuestion);
+    EXPECT_NE(result.output.find("  A b b r u c h !!"), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#include "support/dialog_run.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "dialog/driver.h"
+
+namespace testsupport {
+
+namespace {
+
+// An unnamed temporary file holding `content`, positioned at its start.
+std::FILE* TemporaryFileWith(const std::string& content) {
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    ADD_FAILURE() << "no temporary file";
+    return nullptr;
+  }
+  std::fwrite(content.data(), 1, content.size(), file);
+  std::fflush(file);
+  lseek(fileno(file), 0, SEEK_SET);
+  return file;
+}
+
+std::string ContentOf(std::FILE* file) {
+  lseek(fileno(file), 0, SEEK_SET);
+  std::string content;
+  char chunk[4096];
+  ssize_t n;
+  while ((n = read(fileno(file), chunk, sizeof chunk)) > 0) {
+    content.append(chunk, static_cast<std::size_t>(n));
+  }
+  return content;
+}
+
+}  // namespace
+
+DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input) {
+  std::vector<const char*> arguments{"tarvex5"};
+  for (const std::string& parameter : parameters) {
+    arguments.push_back(parameter.c_str());
+  }
+  arguments.push_back(nullptr);
+  std::FILE* in = TemporaryFileWith(input);
+  std::FILE* out = TemporaryFileWith("");
+  DialogResult result;
+  if (in != nullptr && out != nullptr) {
+    result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(),
+                                       fileno(in), fileno(out), 0);
+    result.output = ContentOf(out);
+  }
+  if (in != nullptr) {
+    std::fclose(in);
+  }
+  if (out != nullptr) {
+    std::fclose(out);
+  }
+  return result;
+}
+
+DirectoryGuard::DirectoryGuard(const std::string& directory)
+    : previous(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(directory);
+}
+
+DirectoryGuard::~DirectoryGuard() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous, ignored);
+}
+
+std::string LogLines(const std::string& text) {
+  std::string lines;
+  for (char c : text) {
+    if (c == '\n') {
+      lines += '\r';
+    }
+    lines += c;
+  }
+  return lines;
+}
+
+}  // namespace testsupport
