@@ -1,0 +1,19 @@
+#pragma once
+// Starts the real program (the built binary) with parameters, scripted
+// standard input and captured standard output.
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ProgramResult {
+  int exitStatus = -1;  // -1 when the program did not exit normally
+  std::string output;
+};
+
+// Runs the program binary in `directory` and waits for it.
+ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const std::string& input,
+                               const std::string& directory);
+
+}  // namespace testsupport
