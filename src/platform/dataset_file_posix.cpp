@@ -1,0 +1,112 @@
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/dataset_file.h"
+
+namespace platform {
+
+DatasetFaults* gDatasetFaults = nullptr;
+
+namespace {
+
+int Descriptor(const DatasetFile& file) { return static_cast<int>(file.handle); }
+
+bool InjectedFault(int DatasetFaults::*counter, int DatasetFaults::*failAt) {
+  if (gDatasetFaults == nullptr) {
+    return false;
+  }
+  ++(gDatasetFaults->*counter);
+  return gDatasetFaults->*failAt > 0 && gDatasetFaults->*counter == gDatasetFaults->*failAt;
+}
+
+}  // namespace
+
+bool OpenDataset(DatasetFile& file, const char* name) {
+  file.handle = -1;
+  struct stat info {};
+  // Only regular files: opening a FIFO or a device could block or have effects.
+  if (name[0] == '\0' || stat(name, &info) != 0 || !S_ISREG(info.st_mode)) {
+    return false;
+  }
+  // A file without any write permission is read-only, even for root.
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    return false;
+  }
+  int fd;
+  do {
+    fd = open(name, O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    return false;
+  }
+  // The name may have changed into something else between stat and open.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return false;
+  }
+  file.handle = fd;
+  return true;
+}
+
+bool DatasetLength(const DatasetFile& file, std::uint64_t& length) {
+  struct stat info {};
+  if (fstat(Descriptor(file), &info) != 0) {
+    return false;
+  }
+  length = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+bool ReadDatasetAt(DatasetFile& file, std::uint64_t offset, std::uint8_t* data, std::size_t size) {
+  if (InjectedFault(&DatasetFaults::reads, &DatasetFaults::failRead)) {
+    return false;
+  }
+  while (size > 0) {
+    const ssize_t n = pread(Descriptor(file), data, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t* data,
+                    std::size_t size) {
+  if (InjectedFault(&DatasetFaults::writes, &DatasetFaults::failWrite)) {
+    return false;
+  }
+  while (size > 0) {
+    const ssize_t n = pwrite(Descriptor(file), data, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool CloseDataset(DatasetFile& file) {
+  if (file.handle < 0) {
+    return true;
+  }
+  const int result = close(Descriptor(file));
+  file.handle = -1;
+  const bool injected = gDatasetFaults != nullptr && gDatasetFaults->failClose;
+  return result == 0 && !injected;
+}
+
+}  // namespace platform
