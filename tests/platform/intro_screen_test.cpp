@@ -1,7 +1,9 @@
 #include "platform/intro_screen.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,12 @@ std::string DecipheredImage(int language) {
   std::uint8_t plain[platform::kScreenSize];
   platform::Decipher(platform::StoredIntroImage(language), platform::kScreenSize, plain);
   return std::string(reinterpret_cast<const char*>(plain), platform::kScreenSize);
+}
+
+std::string DecipheredDescription(int language) {
+  std::uint8_t plain[platform::kDescriptionSize];
+  platform::Decipher(platform::StoredParameterDescription(language), platform::kDescriptionSize, plain);
+  return std::string(reinterpret_cast<const char*>(plain), platform::kDescriptionSize);
 }
 
 // The key schedule's fixed inputs: Algorithm 1's table must be a permutation
@@ -32,6 +40,38 @@ TEST(IntroScreen, ExcerptAndBaseTableGiveAPermutationAndAUsableExponent) {
   const int expByte = ((((k(9) * 4) % 256) ^ k(2)) / 2) + 1;
   EXPECT_GE(expByte, 48);
   EXPECT_LE(expByte, 79);
+}
+
+// The description is written into the log unchanged: it must read there as
+// text lines with CR LF, then nothing but blanks, and list the parameters
+// 1 to 12 in order, each as a line "k  text".
+TEST(ParameterDescription, IsCrLfTextLinesThenBlanksAndListsAllTwelveParameters) {
+  for (int language = 0; language < platform::kLanguageCount; ++language) {
+    SCOPED_TRACE(language);
+    const std::string text = DecipheredDescription(language);
+    const std::size_t textEnd = text.rfind("\r\n") + 2;
+    ASSERT_GT(textEnd, 2u);
+    EXPECT_EQ(text.find_first_not_of(' ', textEnd), std::string::npos);
+
+    std::vector<int> listed;
+    for (std::size_t start = 0; start < textEnd;) {
+      const std::size_t end = text.find("\r\n", start);
+      const std::string line = text.substr(start, end - start);
+      EXPECT_LE(line.size(), platform::kScreenColumns) << line;
+      for (const char c : line) {
+        EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "control character in: " << line;
+      }
+      const std::size_t digits = line.find_first_not_of(' ');
+      if (digits != std::string::npos && digits <= 2 && std::isdigit(static_cast<unsigned char>(line[digits]))) {
+        const std::size_t after = line.find_first_not_of("0123456789", digits);
+        if (after != std::string::npos && line.compare(after, 2, "  ") == 0) {
+          listed.push_back(std::stoi(line.substr(digits, after - digits)));
+        }
+      }
+      start = end + 2;
+    }
+    EXPECT_EQ(listed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  }
 }
 
 }  // namespace
