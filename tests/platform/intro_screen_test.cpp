@@ -43,12 +43,15 @@ TEST(IntroScreen, ExcerptAndBaseTableGiveAPermutationAndAUsableExponent) {
 }
 
 // The description is written into the log unchanged: it must read there as
-// text lines with CR LF, then nothing but blanks, and list the parameters
+// text lines with CR LF, then nothing but blanks and a last CR LF (so that
+// the log's next line starts on a line of its own), and list the parameters
 // 1 to 12 in order, each as a line "k  text".
 TEST(ParameterDescription, IsCrLfTextLinesThenBlanksAndListsAllTwelveParameters) {
   for (int language = 0; language < platform::kLanguageCount; ++language) {
     SCOPED_TRACE(language);
-    const std::string text = DecipheredDescription(language);
+    const std::string whole = DecipheredDescription(language);
+    EXPECT_EQ(whole.substr(whole.size() - 2), "\r\n");
+    const std::string text = whole.substr(0, whole.size() - 2);
     const std::size_t textEnd = text.rfind("\r\n") + 2;
     ASSERT_GT(textEnd, 2u);
     EXPECT_EQ(text.find_first_not_of(' ', textEnd), std::string::npos);
