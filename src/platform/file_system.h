@@ -15,8 +15,8 @@
 // kSystem, so it is never walked; a symbolic link to a regular file is a plain
 // dataset. kVolumeLabel and kArchive are never set on POSIX.
 //
-// Nothing here opens anything but a regular file, so a FIFO never blocks the
-// program and no device is touched.
+// Of the entries named or found, nothing but directories and regular files is
+// ever opened, so a FIFO never blocks the program and no device is touched.
 
 #include <cstddef>
 #include <cstdint>
@@ -111,6 +111,14 @@ void CloseSearch(SearchRecord& search);
 // 255 bytes) or the way back failed; it is never a cut path, since a cut path
 // may name another directory.
 void SplitPath(const char* path, ShortText& directory, ShortText& namePart);
+
+// As SplitPath, and true only when `directory` is the directory that `path`
+// names. False when its directory part cannot be entered (`directory` is then
+// the current directory, as SplitPath gives it) or when the absolute path
+// cannot be learned (`directory` empty). For callers that must not fall back
+// on the current directory, such as a line of a list dataset naming a
+// directory that is gone: there the fallback would select datasets elsewhere.
+[[nodiscard]] bool SplitPathExactly(const char* path, ShortText& directory, ShortText& namePart);
 
 // The full path of `path`: the directory of SplitPath, the separator and the
 // name part (JoinPath in platform/path_text.h). A dataset in the root thus

@@ -290,26 +290,35 @@ bool CurrentDirectory(ShortText& directory) {
   return true;
 }
 
-void SplitPath(const char* path, ShortText& directory, ShortText& namePart) {
+bool SplitPathExactly(const char* path, ShortText& directory, ShortText& namePart) {
   Clear(directory);
   ShortText directoryPart;
   if (!SplitPathText(path, directoryPart, namePart)) {
-    return;
+    return false;
+  }
+  if (directoryPart.length == 0) {
+    return CurrentDirectory(directory);
   }
   DirectoryMark mark;
-  if (directoryPart.length == 0 || !MarkCurrentDirectory(mark)) {
+  if (!MarkCurrentDirectory(mark)) {
     (void)CurrentDirectory(directory);
-    return;
+    return false;
   }
   if (chdir(directoryPart.chars) != 0) {
     ForgetMark(mark);
     (void)CurrentDirectory(directory);
-    return;
+    return false;
   }
-  (void)CurrentDirectory(directory);
+  const bool known = CurrentDirectory(directory);
   if (!ReturnToMark(mark)) {
     Clear(directory);
+    return false;
   }
+  return known;
+}
+
+void SplitPath(const char* path, ShortText& directory, ShortText& namePart) {
+  (void)SplitPathExactly(path, directory, namePart);
 }
 
 void FullPath(const char* path, ShortText& fullPath) {

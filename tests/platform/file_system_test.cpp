@@ -243,18 +243,19 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
     std::string path;
     std::string directory;
     const char* namePart;
+    bool exactly;
   };
   const Case cases[] = {
-      {"b.txt", root_, "b.txt"},
-      {root_ + "/sub/b.txt", root_ + "/sub", "b.txt"},
-      {"/b.txt", "/", "b.txt"},
-      {"missing/b.txt", root_, "b.txt"},
-      {"file/b.txt", root_, "b.txt"},
-      {"sub/deeper/../b.txt", root_ + "/sub", "b.txt"},
-      {"../b.txt", parent, "b.txt"},
-      {"sublink/*.txt", root_ + "/sub", "*.txt"},
-      {"sub/", root_ + "/sub", ""},
-      {"", root_, ""},
+      {"b.txt", root_, "b.txt", true},
+      {root_ + "/sub/b.txt", root_ + "/sub", "b.txt", true},
+      {"/b.txt", "/", "b.txt", true},
+      {"missing/b.txt", root_, "b.txt", false},
+      {"file/b.txt", root_, "b.txt", false},
+      {"sub/deeper/../b.txt", root_ + "/sub", "b.txt", true},
+      {"../b.txt", parent, "b.txt", true},
+      {"sublink/*.txt", root_ + "/sub", "*.txt", true},
+      {"sub/", root_ + "/sub", "", true},
+      {"", root_, "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -264,6 +265,9 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
     EXPECT_EQ(View(directory), c.directory);
     EXPECT_EQ(View(namePart), c.namePart);
     EXPECT_EQ(CurrentPath(), root_);
+    platform::ShortText exactDirectory;
+    EXPECT_EQ(platform::SplitPathExactly(c.path.c_str(), exactDirectory, namePart), c.exactly);
+    EXPECT_EQ(exactDirectory, directory);
   }
   platform::ShortText fullPath;
   platform::FullPath("/b.txt", fullPath);
@@ -282,7 +286,7 @@ TEST_F(FileSystemTest, PathsBeyond255BytesAreReportedNotCut) {
 
   platform::ShortText directory;
   platform::ShortText namePart;
-  platform::SplitPath((deep + "b.txt").c_str(), directory, namePart);
+  EXPECT_FALSE(platform::SplitPathExactly((deep + "b.txt").c_str(), directory, namePart));
   EXPECT_EQ(View(directory), "");
   EXPECT_EQ(CurrentPath(), root_);
 
