@@ -90,6 +90,7 @@ std::string_view MatchAt(const MatchList& list, std::size_t index) {
 }
 
 // Reads the names of the list's directory that match `pattern`, sorted.
+// False when the directory cannot be read to its end.
 bool ReadDirectory(MatchList& list, std::string_view pattern) {
   const int handle = openat(list.directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (handle < 0) {
@@ -100,14 +101,23 @@ bool ReadDirectory(MatchList& list, std::string_view pattern) {
     close(handle);
     return false;
   }
-  errno = 0;
-  while (const dirent* entry = readdir(directory)) {
-    const std::string_view name = entry->d_name;
-    if (name.size() <= kShortTextCapacity && MatchesPattern(pattern, name)) {
-      AddMatch(list, name);
+  bool complete = false;
+  try {
+    for (;;) {
+      errno = 0;  // readdir tells the end from an error only by errno
+      const dirent* entry = readdir(directory);
+      if (entry == nullptr) {
+        complete = errno == 0;
+        break;
+      }
+      const std::string_view name = entry->d_name;
+      if (name.size() <= kShortTextCapacity && MatchesPattern(pattern, name)) {
+        AddMatch(list, name);
+      }
     }
+  } catch (const std::bad_alloc&) {
+    complete = false;
   }
-  const bool complete = errno == 0;
   closedir(directory);
   std::sort(list.starts.begin(), list.starts.end(), [&list](std::size_t a, std::size_t b) {
     return std::string_view(list.names.data() + a) < std::string_view(list.names.data() + b);
@@ -116,17 +126,17 @@ bool ReadDirectory(MatchList& list, std::string_view pattern) {
 }
 
 bool CollectMatches(MatchList& list, std::string_view pattern) {
+  if (HasWildcard(pattern)) {
+    return ReadDirectory(list, pattern);
+  }
+  // A plain name is looked up directly, which also works in a directory that
+  // may be entered but not read; whether it exists is seen when reported.
   try {
-    if (HasWildcard(pattern)) {
-      return ReadDirectory(list, pattern);
-    }
-    // A plain name is looked up directly, which also works in a directory
-    // that may be entered but not read; whether it exists is seen when reported.
     AddMatch(list, pattern);
-    return true;
   } catch (const std::bad_alloc&) {
     return false;
   }
+  return true;
 }
 
 void ReleaseMatches(SearchRecord& search) {
