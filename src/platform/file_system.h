@@ -63,12 +63,10 @@ struct SearchRecord {
 // cannot be read or when `pattern` is longer than 255 bytes.
 [[nodiscard]] bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filter);
 
-// Advances to the next match. Before it reports one, trailing blanks are
-// removed from the current name (as the caller left it in `search.name`) and
-// from the new one and the two compared: if equal, the new entry is passed
-// over, so that names differing only in trailing blanks ("a" and "a ") never
-// reach the caller as the same dataset twice, and the search goes on with the
-// entries after it. An entry that vanished since the search started is
+// Advances to the next match. A match equal to the current name (as the
+// caller left it in `search.name`) is passed over, so no dataset is reported
+// twice in a row; names that differ only in trailing blanks ("a" and "a ")
+// are different datasets on this platform and are each reported. An entry that vanished since the search started is
 // skipped. Returns true when a new entry is reported; false at the end, with
 // `search.name` left as it was and the storage released.
 [[nodiscard]] bool FindNextEntry(SearchRecord& search);

@@ -152,13 +152,12 @@ void ReleaseMatches(SearchRecord& search) {
 }
 
 // Reports the next match that still exists and passes the filter. With
-// `afterCurrent`, a match that equals the caller's current name but for
-// trailing blanks is passed over (see FindNextEntry in the header).
+// `afterCurrent`, a match equal to the caller's current name is passed over.
 bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
   const auto* list = static_cast<const MatchList*>(search.matches);
   while (list != nullptr && search.next < list->starts.size()) {
     const std::string_view name = MatchAt(*list, search.next++);
-    if (afterCurrent && EqualIgnoringTrailingBlanks(View(search.name), name)) {
+    if (afterCurrent && View(search.name) == name) {
       continue;
     }
     std::uint8_t attributes = 0;

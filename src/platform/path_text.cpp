@@ -34,13 +34,6 @@ bool MatchesPlainly(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 }  // namespace
 
 bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
@@ -58,10 +51,6 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
     return MatchesPlainly(pattern.substr(0, pattern.size() - kAnyExtension.size()), name);
   }
   return false;
-}
-
-bool EqualIgnoringTrailingBlanks(std::string_view a, std::string_view b) {
-  return WithoutTrailingBlanks(a) == WithoutTrailingBlanks(b);
 }
 
 bool SplitPathText(std::string_view path, ShortText& directoryPart, ShortText& namePart) {

@@ -20,9 +20,6 @@ namespace platform {
 // An empty name matches nothing.
 [[nodiscard]] bool MatchesPattern(std::string_view pattern, std::string_view name);
 
-// True when `a` and `b` are equal once trailing blanks are removed from both.
-[[nodiscard]] bool EqualIgnoringTrailingBlanks(std::string_view a, std::string_view b);
-
 // Splits `path` at its last separator. `namePart` is everything after it (all
 // of `path` when it holds no separator). `directoryPart` is everything before
 // it, without the separator; it is the root "/" when the separator is the first
