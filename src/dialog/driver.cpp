@@ -4,6 +4,7 @@
 
 #include "dialog/output.h"
 #include "dialog/phases.h"
+#include "dialog/processing.h"
 #include "key/key_entry.h"
 #include "platform/file_system.h"
 
@@ -61,6 +62,7 @@ void RunDialog(RunState& state) {
   if (NextQuestion(state, key::RunKeyEntry) == Flow::Stop) {
     return;
   }
+  (void)Checked(state, RunProcessing(state));
 }
 
 }  // namespace
