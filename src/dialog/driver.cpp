@@ -6,6 +6,7 @@
 #include "dialog/phases.h"
 #include "dialog/processing.h"
 #include "key/key_entry.h"
+#include "overlay/overlay.h"
 #include "platform/file_system.h"
 
 namespace dialog {
@@ -59,7 +60,9 @@ void RunDialog(RunState& state) {
       NextQuestion(state, AskProcessingForm) == Flow::Stop) {
     return;
   }
-  if (NextQuestion(state, key::RunKeyEntry) == Flow::Stop) {
+  // The key entry ends with the empty line that comes before question 7.
+  if (NextQuestion(state, key::RunKeyEntry) == Flow::Stop ||
+      Checked(state, overlay::RunOverlay(state)) == Flow::Stop) {
     return;
   }
   (void)Checked(state, RunProcessing(state));

@@ -26,7 +26,7 @@ struct OverlayInfo {
   std::int16_t valueHigh = 255;    // highest byte value the overlay may set
   std::int16_t position = 0;       // key position of the pair being read
   std::int16_t value = 0;          // byte value of the pair being read
-  std::int16_t infoCount = 0;      // information characters read so far
+  std::int64_t infoCount = 0;      // information characters read so far (a dataset may hold many)
 };
 
 struct RunState {
@@ -76,6 +76,7 @@ struct RunState {
   std::uint8_t KeyBackup[257] = {};   // InitialKey before the overlay (index 0 unused)
   std::uint8_t OverlayNameMode = 255; // how the overlay dataset's name is obtained
   ShortText OverlayDatasetName;       // full path of the overlay dataset, or empty
+  ShortText OverlayNameControl;       // the overlay dataset's name typed the second time
 
   // Directories.
   ShortText StartDirectory;           // current directory at program start

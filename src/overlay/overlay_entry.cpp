@@ -1,0 +1,223 @@
+// Question 12: the overlay information from parameter 12 or in the way the
+// user chooses, and the keyboard passes with their control input.
+#include <cstring>
+
+#include "dialog/output.h"
+#include "key/console_input.h"
+#include "overlay/overlay_steps.h"
+#include "overlay/overlay_text.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
+
+namespace overlay {
+
+namespace {
+
+using dialog::Flow;
+using dialog::Msg;
+using dialog::RunState;
+
+constexpr int kInformationQuestion = 12;
+constexpr char kDatasetOpening = '(';
+constexpr char kDatasetClosing = ')';
+constexpr std::uint8_t kNameFromParameter = 2;
+
+// Every new attempt starts from the key as key input left it.
+void RestoreKey(RunState& state) {
+  std::memcpy(state.InitialKey, state.KeyBackup, sizeof state.InitialKey);
+}
+
+bool Hidden(const RunState& state) {
+  return state.EntryState == key::kHiddenFirst || state.EntryState == key::kHiddenControl;
+}
+
+// Parameter 12: the information itself, or "(name)" naming an overlay
+// dataset. Leaves EntryState 255 when the entry mode is to be asked.
+void TakeInformationParameter(RunState& state) {
+  state.QuestionNumber = kInformationQuestion;
+  dialog::TakeParameter(state);
+  if (state.askFlag) {
+    return;
+  }
+  if (state.ParameterText.chars[0] == kDatasetOpening) {
+    dialog::TakeBracketed(state, kDatasetClosing);
+    if (platform::DatasetExists(state.ParameterText.chars)) {
+      state.OverlayDatasetName = state.ParameterText;
+      state.EntryState = key::kFromDataset;
+      state.OverlayNameMode = kNameFromParameter;
+    } else {
+      state.askFlag = true;
+      dialog::ReportInvalidParameter(state);
+    }
+    return;
+  }
+  InfoReader reader;
+  reader.source = InfoSource::Parameter;
+  reader.text = platform::View(state.ParameterText);
+  const ParseResult result = ParseOverlayInfo(state, reader);
+  if (result.end == ParseEnd::Complete) {
+    state.EntryState = key::kFromParameter;
+  } else {
+    WriteInfoMessage(state, InfoSource::Parameter, result);
+  }
+}
+
+Flow AskEntryMode(RunState& state) {
+  static constexpr Msg kMenu[] = {Msg::OverlayModeQuestion, Msg::OverlayModeTwiceHidden,
+                                  Msg::OverlayModeForControl, Msg::OverlayModeOnceShown,
+                                  Msg::OverlayModeDataset, Msg::MenuTerminate};
+  RestoreKey(state);
+  dialog::EmptyConsoleLine(state);
+  int mode = 0;
+  if (dialog::ReadMenuAnswer(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), mode) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (mode == 9) {
+    dialog::TerminateProgram(state);
+    return Flow::Stop;
+  }
+  state.EntryState = static_cast<std::uint8_t>(mode);
+  dialog::EmptyConsoleLine(state);
+  return Flow::Go;
+}
+
+void WriteRequest(RunState& state) {
+  // Forms 1 to 7.
+  static constexpr Msg kRequests[] = {
+      Msg::OverlayRequestDecCharacter, Msg::OverlayRequestDecHex, Msg::OverlayRequestDecDec,
+      Msg::OverlayRequestHexCharacter, Msg::OverlayRequestHexHex, Msg::OverlayRequestHexDec,
+      Msg::OverlayRequestBytestring};
+  dialog::SayConsole(state, kRequests[state.overlay.form - 1]);
+  const Msg end = state.EntryState == key::kHiddenFirst     ? Msg::OverlayEndFirst
+                  : state.EntryState == key::kHiddenControl ? Msg::OverlayEndControl
+                                                            : Msg::OverlayEndShown;
+  dialog::SayConsole(state, end);
+}
+
+// Makes the screen safe for a message: input typed without echo is drawn in
+// readable colours again, input typed in clear is wiped off the screen.
+void UncoverScreen(RunState& state) {
+  if (Hidden(state)) {
+    key::RestoreInput(state);
+  } else {
+    platform::ClearScreen(state.console);
+  }
+}
+
+Flow ReportError(RunState& state, const ParseResult& result) {
+  UncoverScreen(state);
+  WriteInfoMessage(state, InfoSource::Keyboard, result);
+  if (dialog::AskRepeatOrTerminate(state) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  dialog::SayBoth(state, Msg::ReenterOverlay);
+  if (state.EntryState == key::kHiddenControl) {
+    state.EntryState = key::kHiddenFirst;
+  }
+  return Flow::Go;
+}
+
+Flow ReportMismatch(RunState& state) {
+  key::RestoreInput(state);
+  SayLines(state, Msg::OverlayInputsDiffer);
+  if (dialog::AskRepeatOrTerminate(state) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  dialog::SayConsole(state, Msg::ReenterOverlay);
+  state.EntryState = key::kHiddenFirst;
+  return Flow::Go;
+}
+
+// The pass has read the whole information. A bytestring that lost its last
+// byte says so where it can be read: after the clear screen of an input in
+// clear, not before it.
+void FinishPass(RunState& state, const ParseResult& result) {
+  if (state.EntryState == key::kShown) {
+    platform::ClearScreen(state.console);
+  }
+  if (result.error == InfoError::MissingValue) {
+    if (Hidden(state)) {
+      key::RestoreInput(state);
+    }
+    WriteInfoMessage(state, InfoSource::Keyboard, result);
+  }
+  switch (state.EntryState) {
+    case key::kHiddenFirst:
+      state.EntryState = key::kHiddenControl;
+      break;
+    case key::kHiddenControl:
+      key::RestoreInput(state);
+      state.EntryState = key::kOpen;
+      break;
+    default:
+      state.EntryState = key::kOpen;
+      break;
+  }
+}
+
+Flow RunEntryLoop(RunState& state) {
+  while (state.EntryState != key::kOpen) {
+    Flow flow = Flow::Go;
+    switch (state.EntryState) {
+      case key::kFromDataset:
+        flow = ReadOverlayDataset(state);
+        break;
+      case key::kFromParameter:
+        state.EntryState = key::kOpen;
+        break;
+      default:
+        flow = RunOverlayKeyboardPass(state);
+        break;
+    }
+    if (flow == Flow::Stop) {
+      return Flow::Stop;
+    }
+  }
+  return Flow::Go;
+}
+
+}  // namespace
+
+Flow RunOverlayKeyboardPass(RunState& state) {
+  if (state.EntryState != key::kHiddenControl) {
+    RestoreKey(state);
+  }
+  key::RestoreInput(state);
+  dialog::EmptyConsoleLine(state);
+  WriteRequest(state);
+  key::ReopenInput(state);
+  if (Hidden(state)) {
+    key::HideInput(state);
+  }
+  state.LineEndCount = 0;
+  key::SkipLineEnds(state);
+  InfoReader reader;
+  reader.source = InfoSource::Keyboard;
+  const ParseResult result = ParseOverlayInfo(state, reader);
+  if (result.end == ParseEnd::Error) {
+    return ReportError(state, result);
+  }
+  if (result.end == ParseEnd::Mismatch) {
+    return ReportMismatch(state);
+  }
+  FinishPass(state, result);
+  return Flow::Go;
+}
+
+Flow RunOverlayEntry(RunState& state) {
+  std::memcpy(state.KeyBackup, state.InitialKey, sizeof state.KeyBackup);
+  state.EntryState = key::kOpen;
+  state.OverlayNameMode = key::kOpen;
+  TakeInformationParameter(state);
+  if (state.EntryState == key::kOpen && AskEntryMode(state) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (RunEntryLoop(state) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  dialog::SayConsole(state, Msg::OverlayInputEnd);
+  dialog::EmptyConsoleLine(state);
+  return Flow::Go;
+}
+
+}  // namespace overlay
