@@ -696,4 +696,30 @@ TEST_F(OverlayDialogTest, WholeProgramHandsTheOverlaidKeyToTheProcessingRun) {
   EXPECT_NE(ReadFile(scratch.Path("log.txt")).find("\r\n\r\nBegin of process: "), std::string::npos);
 }
 
+// The overlaid key is the one the cipher takes: what was encoded with an
+// overlay decodes with the same overlay, from any source, and not without it.
+TEST_F(OverlayDialogTest, EncodedWithAnOverlayDecodesOnlyWithIt) {
+  const std::string original = "The overlay changes the key the cipher takes, " + std::string(700, 'x');
+  WriteFile(scratch.Path("a.txt"), original);
+  WriteFile(scratch.Path("ov.bin"), std::string("\x00" "x\r\n\xFE" "y", 6));
+  auto run = [](const char* form, const std::vector<std::string>& overlay) {
+    std::vector<std::string> parameters = {"0", "log.txt", "a.txt", form, "1", "abc"};
+    parameters.insert(parameters.end(), overlay.begin(), overlay.end());
+    EXPECT_EQ(testsupport::RunDialog(parameters, "").status, 0);
+  };
+  run("1", {"3", "1", "256", "0", "255", "1:120,255:121"});
+  const std::string encoded = ReadFile(scratch.Path("a.txt"));
+  EXPECT_EQ(encoded.size(), original.size());
+  EXPECT_NE(encoded, original);
+
+  run("2", {"0"});
+  EXPECT_NE(ReadFile(scratch.Path("a.txt")), original);
+  run("1", {"0"});
+  EXPECT_EQ(ReadFile(scratch.Path("a.txt")), encoded);
+
+  // The same two pairs as a bytestring in a dataset, with a line end between.
+  run("2", {"7", "1", "256", "0", "255", "(ov.bin)"});
+  EXPECT_EQ(ReadFile(scratch.Path("a.txt")), original);
+}
+
 }  // namespace
