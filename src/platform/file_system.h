@@ -13,7 +13,10 @@
 // a regular file nor a directory (device, FIFO, socket, broken link) carries
 // kSystem; a symbolic link to a directory found by a search is kDirectory |
 // kSystem, so it is never walked; a symbolic link to a regular file is a plain
-// dataset.
+// dataset. kVolumeLabel and kArchive are never set on POSIX.
+//
+// Of the entries named or found, nothing but directories and regular files is
+// ever opened, so a FIFO never blocks the program and no device is touched.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +43,9 @@ inline constexpr char kSeparator = '/';
 // One running search. Its matches are taken when the search starts and given
 // in ascending byte order of their names, so that the same directory content
 // always gives the same order wherever it was copied. The matches are held in
-// storage owned by the record until CloseSearch; a record is not copied.
+// storage owned by the record (one allocation per search, with the searched
+// directory kept open so that changing the current directory meanwhile does no
+// harm) until the search ends or CloseSearch; a record is not copied.
 struct SearchRecord {
   ShortText name;               // current entry; the caller's current name
   std::uint8_t attributes = 0;  // attribute byte of the current entry
@@ -50,15 +55,20 @@ struct SearchRecord {
 
 // Starts a search for `pattern`: an optional directory part and a name part
 // that may hold the wild cards "*" (any sequence) and "?" (one character);
-// "*.*" matches every name. Matching is case-sensitive. Entries are filtered
-// by `filter` as described above; "." and ".." are reported like directories.
-// Returns true and fills name and attributes when an entry was found.
+// "*.*" matches every name (see MatchesPattern in platform/path_text.h).
+// Matching is case-sensitive. Entries are filtered by `filter` as described
+// above; "." and ".." are reported like directories. Any earlier search of the
+// record is closed first. Returns true and fills name and attributes when an
+// entry was found; false (name empty) when none was, when the directory part
+// cannot be read or when `pattern` is longer than 255 bytes.
 [[nodiscard]] bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filter);
 
-// Advances to the next match. Before it reports one, trailing blanks are
-// removed from the current name and from the new one and the two compared: if
-// equal, the search counts as ended. An entry that vanished since the search
-// started is skipped. Returns true when a new entry is reported.
+// Advances to the next match. A match equal to the current name (as the
+// caller left it in `search.name`) is passed over, so no dataset is reported
+// twice in a row; names that differ only in trailing blanks ("a" and "a ")
+// are different datasets on this platform and are each reported. An entry that vanished since the search started is
+// skipped. Returns true when a new entry is reported; false at the end, with
+// `search.name` left as it was and the storage released.
 [[nodiscard]] bool FindNextEntry(SearchRecord& search);
 
 // Releases the search's storage; safe to call twice or on a record never used.
@@ -66,7 +76,8 @@ void CloseSearch(SearchRecord& search);
 
 // True when `name` is not empty and names a dataset that can be opened for
 // reading and writing (it is opened and closed again at once). A read-only
-// dataset counts as missing, as do directories and anything but a regular file.
+// dataset counts as missing, as do directories and anything but a regular file
+// (checked before anything is opened); a link to a regular file counts as it.
 [[nodiscard]] bool DatasetExists(const char* name);
 
 // True when FindFirstEntry with `name` and kPlainDatasets finds an entry.
@@ -74,7 +85,10 @@ void CloseSearch(SearchRecord& search);
 
 // True when `name` is a directory that carries no attribute but kDirectory
 // (a hidden directory counts as missing). A symbolic link named here that
-// leads to a directory counts as that directory.
+// leads to a directory counts as that directory. Trailing separators are
+// ignored ("data/" is "data"; "/" is the root, "." and ".." count). A name part
+// with wild cards is searched with kDirectoriesAndDatasets: true when any match
+// is a plain directory.
 [[nodiscard]] bool DirectoryExists(const char* name);
 
 // Makes `path` the current directory; false for an empty path or on failure.
@@ -87,13 +101,28 @@ void CloseSearch(SearchRecord& search);
 
 // Splits `path` into the absolute directory and the name part: the name part
 // is everything after the last separator; the directory part is entered to
-// learn its absolute path, and the current directory is restored afterwards.
-// A directory part that cannot be entered (or an empty one) resolves to the
-// current directory.
+// learn its absolute path (links resolved, as CurrentDirectory gives it), and
+// the current directory is restored afterwards. A directory part that cannot
+// be entered (or an empty one) resolves to the current directory ("/b.txt"
+// gives "/"). `directory` is empty when the absolute path cannot be learned
+// (longer than 255 bytes, the current directory unreadable, `path` longer than
+// 255 bytes) or the way back failed; it is never a cut path, since a cut path
+// may name another directory.
 void SplitPath(const char* path, ShortText& directory, ShortText& namePart);
 
+// As SplitPath, and true only when `directory` is the directory that `path`
+// names. False when its directory part cannot be entered (`directory` is then
+// the current directory, as SplitPath gives it) or when the absolute path
+// cannot be learned (`directory` empty). For callers that must not fall back
+// on the current directory, such as a line of a list dataset naming a
+// directory that is gone: there the fallback would select datasets elsewhere.
+[[nodiscard]] bool SplitPathExactly(const char* path, ShortText& directory, ShortText& namePart);
+
 // The full path of `path`: the directory of SplitPath, the separator and the
-// name part. A dataset in the root thus gives two separators ("//b.txt").
+// name part (JoinPath in platform/path_text.h). A dataset in the root thus
+// gives two separators ("//b.txt"). Empty when SplitPath gives no directory.
+// Full paths serve only comparisons: one longer than 255 bytes is cut, and
+// both sides of a comparison are cut alike.
 void FullPath(const char* path, ShortText& fullPath);
 
 // The full path of the running program: the real path of the executable where

@@ -1,0 +1,306 @@
+#include "platform/file_system.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::View;
+using testsupport::WriteFile;
+
+// Puts the current directory back when a test ends, passed or failed.
+struct CurrentDirectoryGuard {
+  CurrentDirectoryGuard() : saved(fs::current_path()) {}
+  ~CurrentDirectoryGuard() {
+    std::error_code ignored;
+    fs::current_path(saved, ignored);
+  }
+  fs::path saved;
+};
+
+std::string CurrentPath() { return fs::current_path().string(); }
+
+// Every test runs inside its own scratch directory.
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::current_path(scratch_.path);
+    root_ = CurrentPath();  // the temporary directory may lie behind a link
+  }
+
+  // One entry of every kind the attribute mapping tells apart.
+  void MakeEveryKind() {
+    WriteFile("plain", "p");
+    WriteFile("readonly", "r");
+    fs::permissions("readonly", fs::perms::owner_read | fs::perms::group_read);
+    WriteFile(".hidden", "h");
+    fs::create_directory("dir");
+    WriteFile("dir/inner.txt", "i");
+    fs::create_directory(".hiddendir");
+    ASSERT_EQ(mkfifo("fifo", 0666), 0);
+    MakeSocket("socket");
+    fs::create_directory_symlink("dir", "dirlink");
+    fs::create_directory_symlink("dir", ".dirlink");
+    fs::create_symlink("plain", "filelink");
+    fs::create_symlink("missing", "dangling");
+    fs::create_symlink("/dev/null", "devlink");
+  }
+
+  static void MakeSocket(const char* name) {
+    const int handle = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(handle, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", name);
+    EXPECT_EQ(bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(handle);
+  }
+
+  testsupport::ScratchDir scratch_;
+  CurrentDirectoryGuard guard_;  // destroyed first: leaves the scratch directory before it is removed
+  std::string root_;
+};
+
+// Every entry a search reports, as "name attributes".
+std::vector<std::string> Found(const char* pattern, std::uint8_t filter) {
+  std::vector<std::string> found;
+  platform::SearchRecord search;
+  for (bool more = platform::FindFirstEntry(search, pattern, filter); more;
+       more = platform::FindNextEntry(search)) {
+    char attributes[8];
+    std::snprintf(attributes, sizeof attributes, " %02x", search.attributes);
+    found.push_back(std::string(View(search.name)) + attributes);
+  }
+  platform::CloseSearch(search);
+  platform::CloseSearch(search);
+  return found;
+}
+
+using Names = std::vector<std::string>;
+
+TEST_F(FileSystemTest, SearchGivesByteOrderWhateverTheCreationOrder) {
+  const Names names = {"b", "B", "a.txt", "10", "9", "\xE1x", "_z", "a"};
+  fs::create_directory("one");
+  fs::create_directory("two");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    WriteFile("one/" + names[i], "");
+    WriteFile("two/" + names[names.size() - 1 - i], "");
+  }
+  const Names sorted = {"10 00", "9 00", "B 00", "_z 00", "a 00", "a.txt 00", "b 00", "\xE1x 00"};
+  EXPECT_EQ(Found("one/*.*", platform::kPlainDatasets), sorted);
+  EXPECT_EQ(Found("two/*.*", platform::kPlainDatasets), sorted);
+}
+
+TEST_F(FileSystemTest, SearchTakesDirectoryPartAndPattern) {
+  fs::create_directory("sub");
+  for (const char* name : {"a", "a.txt", "b.TXT", "sub/c.txt", "sub/d.dat"}) {
+    WriteFile(name, "");
+  }
+  struct Case {
+    std::string pattern;
+    Names found;
+  };
+  const Case cases[] = {
+      {"*.txt", {"a.txt 00"}},
+      {"a.*", {"a 00", "a.txt 00"}},
+      {"sub/*.txt", {"c.txt 00"}},
+      {root_ + "/sub/?.dat", {"d.dat 00"}},
+      {"b.TXT", {"b.TXT 00"}},
+      {"B.TXT", {}},
+      {"sub", {}},
+      {"sub/", {}},
+      {"missing/*", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    EXPECT_EQ(Found(c.pattern.c_str(), platform::kPlainDatasets), c.found);
+  }
+}
+
+TEST_F(FileSystemTest, AttributesAndFilters) {
+  MakeEveryKind();
+  EXPECT_EQ(Found("*", 0x1E), (Names{". 10", ".. 10", ".dirlink 16", ".hidden 02", ".hiddendir 12",
+                                     "dangling 04", "devlink 04", "dir 10", "dirlink 14", "fifo 04",
+                                     "filelink 00", "plain 00", "readonly 01", "socket 04"}));
+  EXPECT_EQ(Found("*.*", platform::kPlainDatasets), (Names{"filelink 00", "plain 00", "readonly 01"}));
+  EXPECT_EQ(Found("*.*", platform::kDirectoriesAndDatasets),
+            (Names{". 10", ".. 10", "dir 10", "filelink 00", "plain 00", "readonly 01"}));
+}
+
+// Names that differ only in trailing blanks are different datasets here: each
+// is reported, none is lost and the search does not end early.
+TEST_F(FileSystemTest, FindNextReportsNamesThatDifferOnlyInTrailingBlanks) {
+  for (const char* name : {"a", "a ", "a  ", "b"}) {
+    WriteFile(name, "");
+  }
+  EXPECT_EQ(Found("*", platform::kPlainDatasets), (Names{"a 00", "a  00", "a   00", "b 00"}));
+}
+
+TEST_F(FileSystemTest, FindNextSkipsEntriesThatVanished) {
+  for (const char* name : {"a", "b", "c"}) {
+    WriteFile(name, "");
+  }
+  platform::SearchRecord search;
+  ASSERT_TRUE(platform::FindFirstEntry(search, "*", platform::kPlainDatasets));
+  fs::remove("b");
+  ASSERT_TRUE(platform::FindNextEntry(search));
+  EXPECT_EQ(View(search.name), "c");
+  EXPECT_FALSE(platform::FindNextEntry(search));
+  EXPECT_EQ(View(search.name), "c");
+  EXPECT_FALSE(platform::FindNextEntry(search));
+  platform::CloseSearch(search);
+}
+
+// Calls DatasetExists on a FIFO in a thread; should it block, opening the
+// other end sets it free and the test fails instead of hanging.
+bool DatasetExistsWithoutBlocking(const char* fifo, bool& exists) {
+  std::promise<bool> done;
+  std::future<bool> answer = done.get_future();
+  std::thread worker([&done, fifo] { done.set_value(platform::DatasetExists(fifo)); });
+  const bool inTime = answer.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  const int reader = inTime ? -1 : open(fifo, O_RDONLY | O_NONBLOCK);
+  const int writer = inTime ? -1 : open(fifo, O_WRONLY | O_NONBLOCK);
+  worker.join();
+  exists = answer.get();
+  close(reader);
+  close(writer);
+  return inTime;
+}
+
+TEST_F(FileSystemTest, DatasetExistsOnlyForWritableRegularFiles) {
+  MakeEveryKind();
+  struct Case {
+    const char* name;
+    bool exists;
+  };
+  const Case cases[] = {
+      {"plain", true},     {"filelink", true},  {"dir/inner.txt", true}, {".hidden", true},
+      {"readonly", false}, {"dir", false},      {"dirlink", false},      {"socket", false},
+      {"devlink", false},  {"/dev/null", false}, {"dangling", false},    {"missing", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(platform::DatasetExists(c.name), c.exists);
+  }
+  bool exists = true;
+  EXPECT_TRUE(DatasetExistsWithoutBlocking("fifo", exists));
+  EXPECT_FALSE(exists);
+  EXPECT_TRUE(platform::MatchExists("p*"));
+  EXPECT_FALSE(platform::MatchExists(".hid*"));
+  EXPECT_FALSE(platform::MatchExists("dir"));
+}
+
+TEST_F(FileSystemTest, DirectoryExistsForPlainDirectoriesAndLinksToThem) {
+  MakeEveryKind();
+  struct Case {
+    std::string name;
+    bool exists;
+  };
+  const Case cases[] = {
+      {"dir", true},         {"dir/", true},          {"dirlink", true},     {root_ + "/dirlink", true},
+      {"/", true},           {".", true},             {"..", true},          {"dir/..", true},
+      {"d*", true},          {".hiddendir", false},   {".dirlink", false},   {".hidden*", false},
+      {"f*", false},         {"plain", false},        {"fifo", false},       {"dangling", false},
+      {"missing", false},    {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(platform::DirectoryExists(c.name.c_str()), c.exists);
+  }
+}
+
+TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
+  fs::create_directories("sub/deeper");
+  fs::create_directory_symlink("sub", "sublink");
+  WriteFile("file", "");
+  const std::string parent = fs::path(root_).parent_path().string();
+  struct Case {
+    std::string path;
+    std::string directory;
+    const char* namePart;
+    bool exactly;
+  };
+  const Case cases[] = {
+      {"b.txt", root_, "b.txt", true},
+      {root_ + "/sub/b.txt", root_ + "/sub", "b.txt", true},
+      {"/b.txt", "/", "b.txt", true},
+      {"missing/b.txt", root_, "b.txt", false},
+      {"file/b.txt", root_, "b.txt", false},
+      {"sub/deeper/../b.txt", root_ + "/sub", "b.txt", true},
+      {"../b.txt", parent, "b.txt", true},
+      {"sublink/*.txt", root_ + "/sub", "*.txt", true},
+      {"sub/", root_ + "/sub", "", true},
+      {"", root_, "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    platform::ShortText directory;
+    platform::ShortText namePart;
+    platform::SplitPath(c.path.c_str(), directory, namePart);
+    EXPECT_EQ(View(directory), c.directory);
+    EXPECT_EQ(View(namePart), c.namePart);
+    EXPECT_EQ(CurrentPath(), root_);
+    platform::ShortText exactDirectory;
+    EXPECT_EQ(platform::SplitPathExactly(c.path.c_str(), exactDirectory, namePart), c.exactly);
+    EXPECT_EQ(exactDirectory, directory);
+  }
+  platform::ShortText fullPath;
+  platform::FullPath("/b.txt", fullPath);
+  EXPECT_EQ(View(fullPath), "//b.txt");
+  platform::FullPath("sub/b.txt", fullPath);
+  EXPECT_EQ(View(fullPath), root_ + "/sub/b.txt");
+}
+
+TEST_F(FileSystemTest, PathsBeyond255BytesAreReportedNotCut) {
+  std::string deep;
+  for (int i = 0; i < 8; ++i) {
+    deep += std::string(30, static_cast<char>('a' + i)) + "/";
+  }
+  fs::create_directories(deep);
+  ASSERT_GT(root_.size() + 1 + deep.size(), platform::kShortTextCapacity);
+
+  platform::ShortText directory;
+  platform::ShortText namePart;
+  EXPECT_FALSE(platform::SplitPathExactly((deep + "b.txt").c_str(), directory, namePart));
+  EXPECT_EQ(View(directory), "");
+  EXPECT_EQ(CurrentPath(), root_);
+
+  ASSERT_TRUE(platform::ChangeDirectory(deep.c_str()));
+  EXPECT_FALSE(platform::CurrentDirectory(directory));
+  EXPECT_EQ(View(directory), "");
+  platform::ShortText fullPath;
+  platform::FullPath("b.txt", fullPath);
+  EXPECT_EQ(View(fullPath), "");
+
+  ASSERT_TRUE(platform::ChangeDirectory("/"));
+  ASSERT_TRUE(platform::CurrentDirectory(directory));
+  EXPECT_EQ(View(directory), "/");
+  EXPECT_FALSE(platform::ChangeDirectory(""));
+  EXPECT_FALSE(platform::ChangeDirectory("missing"));
+}
+
+TEST(FileSystem, ProgramPathIsTheRealExecutableWhateverArgumentZeroSays) {
+  platform::ShortText path;
+  platform::ProgramPath("tarvex5_tests", path);
+  EXPECT_EQ(View(path), fs::canonical("/proc/self/exe").string());
+}
+
+}  // namespace
