@@ -13,6 +13,9 @@ using dialog::Flow;
 using dialog::Msg;
 using dialog::RunState;
 
+// Stands for a wrong character that was typed without echo.
+constexpr char kMaskedCharacter = '*';
+
 enum class PassEnd { Complete, WrongCharacter, Mismatch };
 
 struct PassResult {
@@ -108,7 +111,8 @@ Flow ReportWrongCharacter(RunState& state, const PassResult& result) {
   }
   dialog::Line line;
   dialog::Add(line, state, Msg::WrongHexBegin);
-  const char character = static_cast<char>(result.character);
+  // Nothing typed without echo is ever shown, not even a wrong character.
+  const char character = Hidden(state) ? kMaskedCharacter : static_cast<char>(result.character);
   dialog::Add(line, std::string_view(&character, 1));
   dialog::Add(line, state, Msg::WrongHexAtPosition);
   dialog::AddNumber(line, result.position, 4);
