@@ -5,6 +5,7 @@
 
 #include "dialog/output.h"
 #include "dialog/phases.h"
+#include "dialog/processing.h"
 #include "key/console_input.h"
 #include "key/key_entry.h"
 #include "platform/file_system.h"
@@ -64,6 +65,7 @@ void RunDialog(RunState& state) {
   if (NextQuestion(state, key::RunKeyEntry) == Flow::Stop) {
     return;
   }
+  (void)Checked(state, RunProcessing(state));
 }
 
 // The terminal is given back even if a way out missed RestoreInput, and key

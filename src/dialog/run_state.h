@@ -7,6 +7,7 @@
 #include "cipher/cipher_state.h"
 #include "platform/console.h"
 #include "platform/file.h"
+#include "platform/file_system.h"
 #include "platform/intro_screen.h"
 #include "platform/short_text.h"
 
@@ -83,6 +84,11 @@ struct RunState {
   // Directories.
   ShortText StartDirectory;           // current directory at program start
   ShortText ListDatasetPath;          // full path of the list dataset (mode 2)
+
+  // Processing run.
+  platform::FileIdentity skipIdentities[5];  // the files of the skip names, however named
+  bool interrupted = false;                   // an interrupt ended the enumeration
+  std::uint8_t processingChunk[1 << 20];      // whole blocks are read and written through it
 
   // Cipher.
   cipher::CipherState cipher;

@@ -39,6 +39,7 @@ struct DatasetFaults {
   bool failClose = false;
   int reads = 0;   // calls counted so far
   int writes = 0;
+  void (*beforeWrite)(int write) = nullptr;  // called with the number of each write
 };
 // Null unless a test installs faults.
 extern DatasetFaults* gDatasetFaults;

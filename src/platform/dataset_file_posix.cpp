@@ -84,6 +84,9 @@ bool WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t*
   if (InjectedFault(&DatasetFaults::writes, &DatasetFaults::failWrite)) {
     return false;
   }
+  if (gDatasetFaults != nullptr && gDatasetFaults->beforeWrite != nullptr) {
+    gDatasetFaults->beforeWrite(gDatasetFaults->writes);
+  }
   while (size > 0) {
     const ssize_t n = pwrite(Descriptor(file), data, size, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) {

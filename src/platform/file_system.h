@@ -129,4 +129,19 @@ void FullPath(const char* path, ShortText& fullPath);
 // the platform tells it, otherwise FullPath of `argument0`.
 void ProgramPath(const char* argument0, ShortText& path);
 
+// The identity of a file (links followed): two names with the same identity
+// name the same file, whichever way they were written.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool known = false;  // false when the file could not be examined
+};
+
+// The identity of the file `name`; `known` is false when it cannot be read.
+void IdentifyFile(const char* name, FileIdentity& identity);
+
+inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
+
 }  // namespace platform

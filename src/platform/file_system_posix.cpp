@@ -351,4 +351,14 @@ void ProgramPath(const char* argument0, ShortText& path) {
   FullPath(argument0, path);
 }
 
+void IdentifyFile(const char* name, FileIdentity& identity) {
+  struct stat status {};
+  identity = FileIdentity{};
+  if (name[0] != '\0' && stat(name, &status) == 0) {
+    identity.device = static_cast<std::uint64_t>(status.st_dev);
+    identity.inode = static_cast<std::uint64_t>(status.st_ino);
+    identity.known = true;
+  }
+}
+
 }  // namespace platform

@@ -1,0 +1,335 @@
+// The processing run on real directories: every selection mode and form,
+// the datasets never processed, failures and interrupts.
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "dialog/processing.h"
+#include "dialog/run_state.h"
+#include "platform/dataset_file.h"
+#include "platform/file_system.h"
+#include "support/dialog_run.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::ScratchDir;
+using testsupport::WriteFile;
+
+std::string RandomBytes(std::size_t length, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(length, '\0');
+  for (char& c : bytes) {
+    c = static_cast<char>(generator());
+  }
+  return bytes;
+}
+
+struct RunOutput {
+  std::string console;
+  std::string log;
+  double bytes = 0;
+  double datasets = 0;
+  double directories = 0;
+  bool stopped = false;
+};
+
+// The stamps carry the clock: compare them by their form only.
+std::string WithoutStamps(const std::string& text) {
+  static const std::regex stamp(
+      "(Begin of process|End of process|Beginn der Bearbeitung|Ende der Bearbeitung): "
+      "[A-Z][a-z]\\. \\d\\d\\.\\d\\d\\.\\d{4}, \\d\\d:\\d\\d:\\d\\d\\.");
+  return std::regex_replace(text, stamp, "$1: STAMP");
+}
+
+class ProcessingTest : public ::testing::Test {
+ protected:
+  ScratchDir scratch;
+  testsupport::DirectoryGuard inScratch{scratch.path};
+
+  // Runs the processing run alone, as the dialog would after its questions.
+  RunOutput Run(int mode, const std::string& selection, int form, int language = 0,
+                const std::string& key = "secret") {
+    auto state = std::make_unique<dialog::RunState>();
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    platform::OpenConsole(state->console, fileno(in), fileno(out));
+    state->Language = static_cast<std::uint8_t>(language);
+    platform::Assign(state->ControlLogName, scratch.Path("log.txt"));
+    EXPECT_TRUE(platform::CreateOutputFile(state->ControlLog, state->ControlLogName.chars));
+    platform::FullPath(state->ControlLogName.chars, state->ControlLogPath);
+    (void)platform::CurrentDirectory(state->StartDirectory);
+    state->SelectionMode = static_cast<std::uint8_t>(mode);
+    platform::Assign(mode <= 2 ? state->SelectionText : state->SelectionDirectory, selection);
+    if (mode > 2) {
+      platform::Assign(state->SelectionText, "*.*");
+    }
+    state->ProcessingForm = static_cast<std::uint8_t>(form);
+    state->cipher.encode = form == 1 || form == 3;
+    state->cipher.oneUnit = form >= 3;
+    for (int position = 1; position <= 256; ++position) {
+      state->InitialKey[position] = static_cast<std::uint8_t>(key[(position - 1) % key.size()]);
+    }
+    RunOutput result;
+    result.stopped = dialog::RunProcessing(*state) == dialog::Flow::Stop;
+    EXPECT_TRUE(platform::CloseOutputFile(state->ControlLog));
+    result.bytes = state->byteCount;
+    result.datasets = state->datasetCount;
+    result.directories = state->directoryCount;
+    std::fflush(out);
+    result.console = WithoutStamps(ReadFile("/proc/self/fd/" + std::to_string(fileno(out))));
+    result.log = WithoutStamps(ReadFile(scratch.Path("log.txt")));
+    std::fclose(in);
+    std::fclose(out);
+    return result;
+  }
+};
+
+TEST_F(ProcessingTest, EncodingThenDecodingRestoresEveryLengthInEveryForm) {
+  const std::size_t lengths[] = {0, 1, 7, 511, 512, 513, 1023, 1024, 1025, (3u << 20) + 517};
+  fs::create_directory("data");
+  std::vector<std::string> originals;
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    originals.push_back(RandomBytes(lengths[i], static_cast<unsigned>(i)));
+    WriteFile("data/f" + std::to_string(i), originals.back());
+  }
+  for (const int encodeForm : {1, 3}) {
+    SCOPED_TRACE(encodeForm);
+    const RunOutput encoded = Run(3, "data", encodeForm);
+    EXPECT_EQ(encoded.datasets, static_cast<double>(std::size(lengths)));
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+      const std::string now = ReadFile("data/f" + std::to_string(i));
+      EXPECT_EQ(now.size(), lengths[i]);
+      if (lengths[i] > 0) {
+        EXPECT_TRUE(now != originals[i]) << "length " << lengths[i];
+      }
+    }
+    Run(3, "data", encodeForm + 1);
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+      EXPECT_TRUE(ReadFile("data/f" + std::to_string(i)) == originals[i]) << "length " << lengths[i];
+    }
+  }
+}
+
+TEST_F(ProcessingTest, DirectoryRunReportsEachDatasetAndTheStatistics) {
+  fs::create_directory("data");
+  WriteFile("data/a.txt", "hello");
+  WriteFile("data/b.txt", "");
+  WriteFile("data/.hidden", "not me");
+  fs::create_directory("data/sub");
+  const RunOutput english = Run(3, "data", 1);
+  const std::string expectedLog =
+      "\r\n"
+      "Begin of process: STAMP\r\n"
+      "The dataset \xAF" "a.txt\xAE has been encoded.\r\n"
+      "The dataset \xAF" "b.txt\xAE has been encoded.\r\n"
+      "              5 Bytes in        2 dataset(s) in      1 directories processed.\r\n"
+      "End of process: STAMP\r\n";
+  EXPECT_EQ(english.log, expectedLog);
+  EXPECT_EQ(english.console,
+            "Begin of process: STAMP\n"
+            "The dataset \xAF" "a.txt\xAE is just processed ...\n"
+            "The dataset \xAF" "a.txt\xAE has been encoded.\n"
+            "The dataset \xAF" "b.txt\xAE is just processed ...\n"
+            "The dataset \xAF" "b.txt\xAE has been encoded.\n"
+            "              5 Bytes in        2 dataset(s) in      1 directories processed.\n"
+            "End of process: STAMP\n");
+  EXPECT_EQ(ReadFile("data/.hidden"), "not me");
+
+  const RunOutput german = Run(1, "data/a.txt", 2, 1);
+  EXPECT_EQ(german.log,
+            "\r\n"
+            "Beginn der Bearbeitung: STAMP\r\n"
+            "Die Datei \xAF" "a.txt\xAE wurde entschl\x81sselt.\r\n"
+            "              5 Bytes in        1 Datei(en) bearbeitet.\r\n"
+            "Ende der Bearbeitung: STAMP\r\n");
+  EXPECT_EQ(ReadFile("data/a.txt"), "hello");
+}
+
+TEST_F(ProcessingTest, EmptySelectionGivesZeroStatistics) {
+  fs::create_directory("empty");
+  WriteFile("list.txt", "");
+  EXPECT_NE(Run(3, "empty", 1).log.find("              0 Bytes in        0 dataset(s) in      1 directories processed.\r\n"),
+            std::string::npos);
+  EXPECT_NE(Run(2, "list.txt", 1, 1).log.find("              0 Bytes in        0 Datei(en) bearbeitet.\r\n"),
+            std::string::npos);
+}
+
+// The log, the list and the key are never encoded, also not through a link.
+TEST_F(ProcessingTest, SkipNamesAreIgnoredUnderAnyName) {
+  WriteFile("a.txt", "data");
+  WriteFile("list.txt", "*.*\n");
+  fs::create_symlink("log.txt", "loglink");
+  fs::create_hard_link("list.txt", "listcopy");
+  const RunOutput result = Run(2, "list.txt", 1);
+  EXPECT_NE(result.console.find("The dataset \xAF" "list.txt\xAE will be ignored!\n"), std::string::npos);
+  EXPECT_NE(result.console.find("The dataset \xAF" "log.txt\xAE will be ignored!\n"), std::string::npos);
+  EXPECT_NE(result.console.find("The dataset \xAF" "loglink\xAE will be ignored!\n"), std::string::npos);
+  EXPECT_NE(result.console.find("The dataset \xAF" "listcopy\xAE will be ignored!\n"), std::string::npos);
+  EXPECT_EQ(result.datasets, 1);
+  EXPECT_EQ(ReadFile("list.txt"), "*.*\n");
+  EXPECT_EQ(result.log.find("ignored"), std::string::npos) << "the ignore message is for the console";
+}
+
+TEST_F(ProcessingTest, ListEntriesCountFromThePreviousLinesDirectory) {
+  fs::create_directories("x/y");
+  WriteFile("x/one.txt", "1");
+  WriteFile("x/y/two.txt", "22");
+  WriteFile("top.txt", "333");
+  WriteFile("list.txt", scratch.Path("x") + "/*.txt   a remark\r\ny/two.txt\r\n\r\nnodir/*.txt\nzzz.txt\n");
+  const RunOutput result = Run(2, "list.txt", 1);
+  EXPECT_EQ(result.datasets, 2);
+  EXPECT_EQ(result.bytes, 3);
+  EXPECT_EQ(ReadFile("top.txt"), "333");
+  EXPECT_NE(result.console.find("The dataset \xAF" "nodir/*.txt\xAE doesn't exist!\n"
+                                " This dataset item will be ignored.\n"),
+            std::string::npos);
+}
+
+TEST_F(ProcessingTest, TreeIsWalkedDepthFirstInNameOrder) {
+  fs::create_directories("tree/b");
+  fs::create_directories("tree/a/a1");
+  fs::create_directories("tree/.hidden");
+  WriteFile("tree/top", "t");
+  WriteFile("tree/a/in-a", "a");
+  WriteFile("tree/a/a1/in-a1", "a1");
+  WriteFile("tree/b/in-b", "b");
+  WriteFile("tree/.hidden/secret", "s");
+  fs::create_directory_symlink(scratch.Path("tree"), "tree/b/loop");
+  const RunOutput result = Run(4, "tree", 1);
+  const std::string root = fs::canonical("tree").string();
+  std::string order;
+  std::istringstream lines(result.log);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("Subdirectory") != std::string::npos || line.find("encoded") != std::string::npos) {
+      order += line.substr(0, line.size() - 1) + "\n";
+    }
+  }
+  EXPECT_EQ(order, " --- Subdirectory: " + root + " --- \n"
+                   "The dataset \xAFtop\xAE has been encoded.\n"
+                   " --- Subdirectory: " + root + "/a --- \n"
+                   "The dataset \xAFin-a\xAE has been encoded.\n"
+                   " --- Subdirectory: " + root + "/a/a1 --- \n"
+                   "The dataset \xAFin-a1\xAE has been encoded.\n"
+                   " --- Subdirectory: " + root + "/b --- \n"
+                   "The dataset \xAFin-b\xAE has been encoded.\n");
+  EXPECT_EQ(result.directories, 4);
+  EXPECT_EQ(ReadFile("tree/.hidden/secret"), "s");
+}
+
+// Forms 3 and 4 chain the datasets in name order, whatever order the
+// directory entries were created in: a copied tree decodes.
+TEST_F(ProcessingTest, OneUnitTreeDecodesAfterCopyingInAnotherOrder) {
+  fs::create_directories("orig/s");
+  const char* names[] = {"c", "a", "s/z", "b", "s/y"};
+  for (const char* name : names) {
+    WriteFile(std::string("orig/") + name, RandomBytes(700, static_cast<unsigned>(name[0])));
+  }
+  Run(4, "orig", 3);
+  fs::create_directories("copy/s");
+  for (auto it = std::rbegin(names); it != std::rend(names); ++it) {
+    fs::copy_file(std::string("orig/") + *it, std::string("copy/") + *it);
+  }
+  Run(4, "copy", 4);
+  for (const char* name : names) {
+    EXPECT_TRUE(ReadFile(std::string("copy/") + name) == RandomBytes(700, static_cast<unsigned>(name[0]))) << name;
+  }
+}
+
+TEST_F(ProcessingTest, ReadOnlyAndUnwritableDatasetsAreNotTouched) {
+  fs::create_directory("data");
+  WriteFile("data/ro", "read only");
+  fs::permissions("data/ro", fs::perms::owner_read);
+  mkfifo("data/fifo", 0666);
+  const RunOutput result = Run(3, "data", 1);
+  EXPECT_EQ(ReadFile("data/ro"), "read only");
+  EXPECT_NE(result.console.find("The dataset \xAFro\xAE doesn't exist!\n This dataset item will be ignored.\n"),
+            std::string::npos);
+  EXPECT_EQ(result.console.find("fifo"), std::string::npos);
+  EXPECT_EQ(result.datasets, 0);
+}
+
+TEST_F(ProcessingTest, FailedWriteIsReportedAndTheRunGoesOn) {
+  fs::create_directory("data");
+  WriteFile("data/a", RandomBytes(5000, 1));
+  WriteFile("data/b", "bbb");
+  platform::DatasetFaults faults;
+  faults.failWrite = 1;
+  platform::gDatasetFaults = &faults;
+  const RunOutput result = Run(3, "data", 1, 1);
+  platform::gDatasetFaults = nullptr;
+  EXPECT_NE(result.log.find("Die Datei \xAF" "a\xAE konnte nicht vollst\x84ndig bearbeitet werden!\r\n"
+                            "Die Datei \xAF" "b\xAE wurde verschl\x81sselt.\r\n"),
+            std::string::npos)
+      << result.log;
+  EXPECT_EQ(result.datasets, 1);
+  EXPECT_EQ(result.bytes, 3);
+}
+
+TEST_F(ProcessingTest, InterruptCompletesTheDatasetInHandThenEnds) {
+  fs::create_directory("data");
+  const std::string big = RandomBytes((4u << 20) + 100, 2);
+  WriteFile("data/a", big);
+  WriteFile("data/b", "bbb");
+  platform::DatasetFaults faults;
+  faults.beforeWrite = [](int write) {
+    if (write == 2) {
+      std::raise(SIGINT);
+    }
+  };
+  platform::gDatasetFaults = &faults;
+  const RunOutput result = Run(3, "data", 1);
+  platform::gDatasetFaults = nullptr;
+  std::signal(SIGINT, SIG_DFL);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(result.datasets, 1);
+  EXPECT_EQ(ReadFile("data/b"), "bbb");
+  EXPECT_NE(result.log.find("The dataset \xAF" "a\xAE has been encoded.\r\n"
+                            "        4194404 Bytes in        1 dataset(s) in      1 directories processed.\r\n"
+                            "End of process: STAMP\r\n"
+                            "  T e r m i n a t i n g   p r o g r a m !  \r\n"),
+            std::string::npos)
+      << result.log;
+  Run(3, "data", 2);  // b is decoded in vain, a comes back
+  EXPECT_TRUE(ReadFile("data/a") == big);
+}
+
+TEST_F(ProcessingTest, DatasetOverTheMaximumLengthIsRefused) {
+  {
+    platform::DatasetFaults none;
+    WriteFile("huge", "");
+    if (truncate("huge", static_cast<off_t>(dialog::kMaxDatasetLength + 1)) != 0) {
+      GTEST_SKIP() << "this file system takes no sparse file of that size";
+    }
+  }
+  const RunOutput english = Run(1, "huge", 1);
+  EXPECT_NE(english.console.find(
+                "The length of  5.497222599690000E+011 of the dataset  \xAFhuge\xAE\n"
+                "just processed exceeds the maximum length of 5.497222599680000E+011.\n"
+                "Therefore this dataset will  n o t  be modified!\n"),
+            std::string::npos)
+      << english.console;
+  EXPECT_NE(english.log.find("Length error: The dataset \xAFhuge\xAE will  n o t  be modified.\r\n"),
+            std::string::npos);
+  const RunOutput german = Run(1, "huge", 1, 1);
+  EXPECT_NE(german.console.find("Die L\x84nge von  5.497222599690000E+011 der zu bearbeitenden Datei\n"
+                                "\xAFhuge\xAE \x81" "bersteigt den maximalen Wert von 5.497222599680000E+011.\n"
+                                "Diese Datei wird daher  n i c h t  bearbeitet!\n"),
+            std::string::npos)
+      << german.console;
+  EXPECT_NE(german.log.find("L\x84ngenfehler: Die Datei \xAFhuge\xAE wird  n i c h t  bearbeitet.\r\n"),
+            std::string::npos);
+  EXPECT_EQ(english.datasets, 0);
+}
+
+}  // namespace
