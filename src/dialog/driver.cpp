@@ -1,13 +1,16 @@
 #include "dialog/driver.h"
 
 #include <memory>
+#include <type_traits>
 
 #include "dialog/output.h"
 #include "dialog/phases.h"
 #include "dialog/processing.h"
+#include "key/console_input.h"
 #include "key/key_entry.h"
 #include "overlay/overlay.h"
 #include "platform/file_system.h"
+#include "platform/wipe.h"
 
 namespace dialog {
 
@@ -68,6 +71,18 @@ void RunDialog(RunState& state) {
   (void)Checked(state, RunProcessing(state));
 }
 
+// The terminal is given back even if a way out missed RestoreInput, and key
+// material (the key as typed in the console buffer, parameter 6, the control
+// copy, InitialKey, KeyBackup, the cipher's saved state) does not outlive the
+// run: the whole record is wiped, which is simpler to keep right than a list.
+void LeaveNoTrace(RunState& state) {
+  if (state.console.echoIsOff) {
+    key::RestoreInput(state);
+  }
+  static_assert(std::is_trivially_destructible_v<RunState>, "RunState is wiped as plain bytes");
+  platform::WipeBytes(&state, sizeof state);
+}
+
 }  // namespace
 
 int RunProgram(int argumentCount, const char* const* arguments, std::intptr_t input,
@@ -80,6 +95,7 @@ int RunProgram(int argumentCount, const char* const* arguments, std::intptr_t in
   state->arguments = arguments;
   RunDialog(*state);
   EndProgram(*state);
+  LeaveNoTrace(*state);
   return 0;
 }
 

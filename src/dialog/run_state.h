@@ -68,8 +68,12 @@ struct RunState {
   std::uint8_t EntryState = 255;      // state of the key entry
   std::int16_t KeyLength = 0;         // key bytes entered
   std::uint8_t InitialKey[257] = {};  // positions 1..256 (index 0 unused)
+  std::int16_t FirstInputLength = 0;  // KeyLength of the first input without echo
+  std::uint8_t LineEndCount = 0;      // line ends read in a row by SkipLineEnds (0..2)
+  bool crFlag = false;                // the last line-end character SkipLineEnds read was a CR
   std::uint8_t KeyNameMode = 255;     // how the key dataset's name is obtained
   ShortText KeyDatasetName;           // full path of the key dataset, or empty
+  ShortText KeyNameControl;           // the key dataset's name typed the second time
 
   // Key overlay.
   OverlayInfo overlay;

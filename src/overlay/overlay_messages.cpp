@@ -9,14 +9,24 @@ namespace {
 using dialog::Msg;
 using dialog::RunState;
 
+// Stands for a character or number that was typed without echo.
+constexpr char kMasked = '*';
+
 bool HexPosition(const RunState& state) { return state.overlay.form >= 4; }
 bool HexValue(const RunState& state) { return state.overlay.form == 2 || state.overlay.form == 5; }
 
+// Nothing typed without echo is ever shown, on the console or in the log:
+// neither a wrong character nor the digits of a number too large.
+bool Masked(const RunState& state, InfoSource source) {
+  return source == InfoSource::Keyboard &&
+         (state.EntryState == key::kHiddenFirst || state.EntryState == key::kHiddenControl);
+}
+
 // "»" c "« ... " n, the frame of the three wrong-character messages.
 void AddWrongCharacter(MessageLines& message, const RunState& state, const ParseResult& result,
-                       Msg begin, Msg end) {
+                       bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
-  const char character = static_cast<char>(result.character);
+  const char character = masked ? kMasked : static_cast<char>(result.character);
   AddRaw(message, std::string_view(&character, 1));
   AddText(message, state, end);
   AddDecimal(message, result.place);
@@ -25,23 +35,28 @@ void AddWrongCharacter(MessageLines& message, const RunState& state, const Parse
 
 // "»" number "« up to the " n ...
 void AddTooLarge(MessageLines& message, const RunState& state, const ParseResult& result,
-                 Msg begin, Msg end) {
+                 bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
-  AddDecimal(message, result.number);
+  if (masked) {
+    AddRaw(message, std::string_view(&kMasked, 1));
+  } else {
+    AddDecimal(message, result.number);
+  }
   AddText(message, state, Msg::UpToThe);
   AddDecimal(message, result.place);
   AddText(message, state, end);
 }
 
-void AddInfoError(MessageLines& message, const RunState& state, const ParseResult& result) {
+void AddInfoError(MessageLines& message, const RunState& state, const ParseResult& result,
+                  bool masked) {
   switch (result.error) {
     case InfoError::None:
       break;
     case InfoError::PositionTooLarge:
-      AddTooLarge(message, state, result, Msg::PositionTooLargeBegin, Msg::PositionTooLargeEnd);
+      AddTooLarge(message, state, result, masked, Msg::PositionTooLargeBegin, Msg::PositionTooLargeEnd);
       break;
     case InfoError::WrongPositionCharacter:
-      AddWrongCharacter(message, state, result,
+      AddWrongCharacter(message, state, result, masked,
                         HexPosition(state) ? Msg::WrongHexPositionBegin : Msg::WrongDecimalPositionBegin,
                         HexPosition(state) ? Msg::WrongHexPositionEnd : Msg::WrongDecimalPositionEnd);
       break;
@@ -51,13 +66,13 @@ void AddInfoError(MessageLines& message, const RunState& state, const ParseResul
       AddText(message, state, Msg::InformationCharacterEnd);
       break;
     case InfoError::WrongSeparator:
-      AddWrongCharacter(message, state, result, Msg::WrongSeparatorBegin, Msg::WrongSeparatorEnd);
+      AddWrongCharacter(message, state, result, masked, Msg::WrongSeparatorBegin, Msg::WrongSeparatorEnd);
       break;
     case InfoError::ValueTooLarge:
-      AddTooLarge(message, state, result, Msg::ValueTooLargeBegin, Msg::ValueTooLargeEnd);
+      AddTooLarge(message, state, result, masked, Msg::ValueTooLargeBegin, Msg::ValueTooLargeEnd);
       break;
     case InfoError::WrongValueCharacter:
-      AddWrongCharacter(message, state, result,
+      AddWrongCharacter(message, state, result, masked,
                         HexValue(state) ? Msg::WrongHexValueBegin : Msg::WrongDecimalValueBegin,
                         HexValue(state) ? Msg::WrongHexValueEnd : Msg::WrongDecimalValueEnd);
       break;
@@ -115,7 +130,7 @@ void WriteDatasetMessage(RunState& state, MessageLines& message) {
 
 void WriteInfoMessage(RunState& state, InfoSource source, const ParseResult& result) {
   MessageLines message;
-  AddInfoError(message, state, result);
+  AddInfoError(message, state, result, Masked(state, source));
   switch (source) {
     case InfoSource::Parameter:
       WriteParameterMessage(state, message);

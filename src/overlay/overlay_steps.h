@@ -81,7 +81,9 @@ struct ParseResult {
 // with its invalid-parameter line before and an empty console line after;
 // keyboard as it is (E7 with its second line, in the log only outside a
 // control input); dataset with its last line's full stop left off and the
-// line naming OverlayDatasetName after it. Console and log.
+// line naming OverlayDatasetName after it. Console and log. At the keyboard
+// without echo (EntryState 0 or 10) the wrong character and the number too
+// large are shown as "*".
 void WriteInfoMessage(dialog::RunState& state, InfoSource source, const ParseResult& result);
 
 // Question 12: the overlay information from parameter 12, the keyboard or a

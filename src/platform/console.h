@@ -24,7 +24,7 @@ struct Console {
   bool atEnd = false;             // the input has ended; it stays ended
   bool dropLineFeed = false;      // the last line ended with CR: a following LF belongs to it
   bool atLineStart = true;        // the last byte consumed ended a line (or none was consumed)
-  bool echoIsOff = false;         // the terminal's echo was switched off by SetEcho
+  bool echoIsOff = false;         // between SetEcho(false) and SetEcho(true)
   bool writeFailed = false;       // a write to the output failed (the output went away)
   std::size_t begin = 0;          // unread bytes are buffer[begin, end)
   std::size_t end = 0;
@@ -72,8 +72,22 @@ void SetNormalColours(Console& console);  // light grey on black (the terminal's
 void SetCursorVisible(Console& console, bool visible);
 void MoveToColumnOne(Console& console);
 
-// Switches the terminal's echo of typed characters; does nothing when the
-// input is not a terminal. Returns false when the terminal refused.
+// Marks that the CR just consumed by ReadByte ended a line: an LF directly
+// following it belongs to that line end and is dropped by the next read, as
+// after a line that ReadLine read.
+void DropFollowingLineFeed(Console& console);
+
+// Secret input. SetEcho(false) switches the terminal's echo of typed
+// characters off and discards whatever was typed but not yet consumed (it
+// was shown, so it never becomes secret input); SetEcho(true) gives the
+// terminal back the settings it had before. Between the two, the signals that
+// end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT) first restore the
+// terminal (its settings and, when the output is a terminal, normal colours
+// and a visible cursor) and then end the program as they would have; a stop
+// from the terminal (SIGTSTP) restores it before stopping and switches the
+// echo off again when the program continues. Redirected input is neither
+// switched nor discarded; the signals still restore a terminal output.
+// Returns false when the terminal refused (the echo is then unchanged).
 bool SetEcho(Console& console, bool on);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/console.h"
+#include "platform/terminal_guard_posix.h"
 
 namespace platform {
 
@@ -172,23 +173,31 @@ void MoveToColumnOne(Console& console) {
   }
 }
 
+void DropFollowingLineFeed(Console& console) { console.dropLineFeed = true; }
+
 bool SetEcho(Console& console, bool on) {
-  if (!console.inputIsTerminal) {
+  if (on != console.echoIsOff) {
     return true;
   }
-  termios settings{};
-  if (tcgetattr(Descriptor(console.input), &settings) != 0) {
-    return false;
+  // Without a terminal there is nothing to switch and nothing to restore.
+  if (!console.inputIsTerminal && !console.outputIsTerminal) {
+    console.echoIsOff = !on;
+    return true;
   }
   if (on) {
-    settings.c_lflag |= ECHO;
-  } else {
-    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    console.echoIsOff = false;
+    return LeaveSecretInput();
   }
-  if (tcsetattr(Descriptor(console.input), TCSANOW, &settings) != 0) {
+  if (!EnterSecretInput(Descriptor(console.input), console.inputIsTerminal,
+                        Descriptor(console.output), console.outputIsTerminal)) {
     return false;
   }
-  console.echoIsOff = !on;
+  if (console.inputIsTerminal) {
+    // Typed while the echo was still on: shown, so never part of secret input.
+    console.begin = console.end = 0;
+    console.dropLineFeed = false;
+  }
+  console.echoIsOff = true;
   return true;
 }
 

@@ -456,15 +456,22 @@ TEST_F(OverlayDialogTest, KeyboardErrorsAreRepeatedFromTheRestoredKey) {
             LogLines(message + "Please reenter the input of the whole overlay information:\n"));
   ExpectKey(outcome, {{5, 'A'}});
 
+  // Without echo, what was typed stays hidden also in the message.
   outcome = Run(0, Open("3"), "0\n1:1\n\n1:1,2:x\n1\n6:6\n\n6:6\n\n");
   EXPECT_FALSE(outcome.stopped);
-  EXPECT_NE(outcome.console.find("\n / separate character at position 7.\n" + std::string(kEnglishRepeat) +
+  EXPECT_NE(outcome.console.find("Wrong information character \xAF*\xAE as decimal value character"
+                                 "\n / separate character at position 7.\n" + std::string(kEnglishRepeat) +
                                  "Please reenter the input of the whole overlay information:\n\n"
                                  "Please enter the overlay information in form of \"<byteno-dec>:<decvalue>,\"\n"
                                  " (end of overlay information: press only return-button in line) once:\n"),
             std::string::npos)
       << outcome.console;
   ExpectKey(outcome, {{6, 6}});
+  EXPECT_EQ(outcome.log.find("\xAFX\xAE"), std::string::npos);
+
+  outcome = Run(1, Open("3"), "0\n300:1\n9\n");
+  EXPECT_NE(outcome.console.find("Die bisherige Stellen-Angabe \xAF*\xAE bis zum 3. Info-Zeichen"),
+            std::string::npos);
 }
 
 // Line ends may stand anywhere, also inside a number; one empty line at the

@@ -1,0 +1,38 @@
+#pragma once
+// A dataset read byte by byte as text (the key dataset, the overlay dataset),
+// through a fixed buffer held in the record. Reading never changes the
+// dataset. The buffer may hold key material: CloseTextDataset wipes it.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/dataset_file.h"
+
+namespace key {
+
+inline constexpr std::size_t kTextDatasetBuffer = 512;
+
+struct TextDataset {
+  platform::DatasetFile file;
+  std::uint64_t length = 0;   // bytes in the dataset when it was opened
+  std::uint64_t offset = 0;   // position in the dataset of buffer[end]
+  std::size_t begin = 0;      // unread bytes are buffer[begin, end)
+  std::size_t end = 0;
+  bool failed = false;        // a read failed; the dataset then counts as ended
+  std::uint8_t buffer[kTextDatasetBuffer];
+};
+
+// Opens the dataset `name` (a regular file this process may write, as
+// DatasetExists demands) and takes its length. False when it cannot be opened.
+[[nodiscard]] bool OpenTextDataset(TextDataset& dataset, const char* name);
+
+// The next byte without consuming it, or -1 at the physical end or after a
+// failed read (`failed` tells which).
+[[nodiscard]] int PeekDatasetByte(TextDataset& dataset);
+// Consumes and returns the next byte, or -1 as PeekDatasetByte.
+int ReadDatasetByte(TextDataset& dataset);
+
+// Closes the dataset and wipes the buffer.
+void CloseTextDataset(TextDataset& dataset);
+
+}  // namespace key
