@@ -89,22 +89,20 @@ void DecodeBytes(const CipherState& state, std::uint8_t* d, int n, const BlockKe
   const std::uint8_t* si = state.inverse;
   const std::uint8_t* w = state.work;
   const auto tInverse = [si, w](int x, int i) { return si[si[x] ^ w[WorkIndex(i)]]; };
-  const auto backward = [&](int i) { return tInverse(si[d[i]] ^ keys.pass2[i], i); };
-
+  for (int i = 0; i < n; ++i) {
+    d[i] = tInverse(si[d[i]] ^ keys.pass2[i], i);
+  }
   if (n == 1) {
-    d[0] = si[tInverse(backward(0), 0) ^ keys.pass1[0]];
+    d[0] = si[tInverse(d[0], 0) ^ keys.pass1[0]];
     return;
   }
-  std::uint8_t g = backward(0);
   std::uint8_t fPrevious = 0;
   for (int i = 0; i < n - 1; ++i) {
-    const std::uint8_t gNext = backward(i + 1);
-    const std::uint8_t f = si[g ^ gNext];
+    const std::uint8_t f = si[d[i] ^ d[i + 1]];
     d[i] = si[tInverse(f ^ fPrevious, i) ^ keys.pass1[i]];
     fPrevious = f;
-    g = gNext;
   }
-  const std::uint8_t f = si[g];
+  const std::uint8_t f = si[d[n - 1]];
   d[n - 1] = si[tInverse(f ^ fPrevious, n - 1) ^ keys.pass1[n - 1]];
 }
 

@@ -1,9 +1,8 @@
 #include "cipher/generator.h"
 
-#include <cstring>
-
 #include "cipher/exact_product.h"
 #include "cipher/instruction_set.h"
+#include "cipher/keystream.h"
 
 namespace cipher {
 
@@ -15,22 +14,9 @@ void SetExpByte(double& x, std::uint8_t expByte) {
   SetByte(x, 6, ByteOf(x, 6) & 0x0F);
 }
 
-void StoreKey(std::uint8_t* destination, std::uint64_t key) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(destination, &key, sizeof key);
-  } else {
-    for (int t = 0; t < kGroupLength; ++t) {
-      destination[t] = static_cast<std::uint8_t>(key >> (8 * t));
-    }
-  }
-}
-
-// The block keystream runs at a working exponent: every generator value is
-// kept scaled by a power of two into [1, 4), so the fraction bits and the
-// comparisons are those of the true values (no true value is subnormal or
-// overflows), and the fused path stays exact whatever the expByte. The true
-// biased exponent of a value is 32 * expByte - 1023 (plus one when its square
-// carried); the working one is 1023 (plus one).
+// The block keystream scales the generator values into [1, 4) (keystream.h).
+// The true biased exponent of a value is 32 * expByte - 1023 (plus one when
+// its square carried); the scaled one is 1023 (plus one).
 std::uint64_t ExponentShift(std::uint8_t expByte) {
   return static_cast<std::uint64_t>(32 * expByte - 2046) << 52;
 }
@@ -40,58 +26,6 @@ Generator Scaled(const Generator& gen, std::uint64_t shift) {
     return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) + shift);
   };
   return {scale(gen.a), scale(gen.b), scale(gen.ref)};
-}
-
-// The fraction of `v` as a double in [1, 2).
-TARVEX5_ALWAYS_INLINE double FractionOf(double v) {
-  return std::bit_cast<double>((std::bit_cast<std::uint64_t>(v) & kFractionMask) |
-                               0x3FF0000000000000u);
-}
-
-struct FusedProduct {
-  static TARVEX5_ALWAYS_INLINE double Apply(double x, double y) {
-    return FusedExtendedProduct(x, y);
-  }
-};
-
-struct IntegerProduct {
-  static double Apply(double x, double y) { return ExtendedProductInteger(x, y); }
-};
-
-template <class Product>
-TARVEX5_ALWAYS_INLINE void StepScaled(Generator& gen) {
-  const double x = Product::Apply(gen.a, gen.b);
-  const double nextA = FractionOf(x);
-  const double nextB = FractionOf(gen.a);
-  gen.a = Product::Apply(nextA, nextA);
-  gen.b = Product::Apply(nextB, nextB);
-}
-
-// Steps both generators side by side (their chains of products overlap) and
-// writes their keys, up to the first step after which one of them is back at
-// its reference value. Returns that step's index, or `steps` if none.
-template <class Product>
-TARVEX5_ALWAYS_INLINE int RunBoth(Generator& gen1, Generator& gen2, int steps, int groups,
-                                  BlockKeys& keys) {
-  for (int i = 0; i < steps; ++i) {
-    StoreKey(keys.pass1 + kGroupLength * i, GroupKey(gen1.a, gen1.b));
-    StoreKey(keys.pass2 + kGroupLength * i, GroupKey(gen2.a, gen2.b));
-    StepScaled<Product>(gen1);
-    StepScaled<Product>(gen2);
-    if ((i < groups && gen1.a == gen1.ref) || gen2.a == gen2.ref) [[unlikely]] {
-      return i;
-    }
-  }
-  return steps;
-}
-
-TARVEX5_TARGET_FMA int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups,
-                                    BlockKeys& keys) {
-  return RunBoth<FusedProduct>(gen1, gen2, steps, groups, keys);
-}
-
-int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys) {
-  return RunBoth<IntegerProduct>(gen1, gen2, steps, groups, keys);
 }
 
 void ReseedAfterReturn(CipherState& state, int g) {
@@ -111,7 +45,7 @@ void FinishPass(CipherState& state, int g, int done, int steps, int compared,
     ReseedAfterReturn(state, g);
   }
   for (int i = done + 1; i < steps; ++i) {
-    StoreKey(key + kGroupLength * i, GroupKey(gen.a, gen.b));
+    StoreGroupKey(key + kGroupLength * i, GroupKey(gen.a, gen.b));
     StepGenerator(state, g);
     if (i < compared && gen.a == gen.ref) {
       ReseedAfterReturn(state, g);
@@ -158,14 +92,45 @@ void StepGenerator(CipherState& state, int g) {
   gen.b = ExtendedProduct(gen.b, gen.b);
 }
 
-void GenerateBlockKeys(CipherState& state, int n, BlockKeys& keys) {
+bool PathAvailable(ProductPath path) {
+  switch (path) {
+    case ProductPath::kInteger:
+      return true;
+    case ProductPath::kFused:
+      return HasFastProduct();
+    case ProductPath::kFusedVector:
+      return TARVEX5_X86_DISPATCH && HasFastProduct();
+  }
+  return false;
+}
+
+ProductPath BestProductPath() {
+  static const ProductPath kBest = PathAvailable(ProductPath::kFusedVector) ? ProductPath::kFusedVector
+                                   : PathAvailable(ProductPath::kFused)     ? ProductPath::kFused
+                                                                            : ProductPath::kInteger;
+  return kBest;
+}
+
+int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int steps, int groups,
+                      BlockKeys& keys) {
+  switch (path) {
+    case ProductPath::kFusedVector:
+      return RunBothFusedVector(gen1, gen2, steps, groups, keys);
+    case ProductPath::kFused:
+      return RunBothFused(gen1, gen2, steps, groups, keys);
+    case ProductPath::kInteger:
+      break;
+  }
+  return RunBothInteger(gen1, gen2, steps, groups, keys);
+}
+
+void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys& keys) {
   const int groups = n / kGroupLength;
   const int steps = (n + kGroupLength - 1) / kGroupLength;
   const std::uint64_t shift = ExponentShift(state.expByte);
   Generator gen1 = Scaled(state.gen1, 0 - shift);
   Generator gen2 = Scaled(state.gen2, 0 - shift);
-  const int stop = HasFastProduct() ? RunBothFused(gen1, gen2, steps, groups, keys)
-                                    : RunBothInteger(gen1, gen2, steps, groups, keys);
+  const int stop = RunBothGenerators(path, gen1, gen2, steps, groups, keys);
   state.gen1 = Scaled(gen1, shift);
   state.gen2 = Scaled(gen2, shift);
   if (stop == steps) {
@@ -175,6 +140,10 @@ void GenerateBlockKeys(CipherState& state, int n, BlockKeys& keys) {
   // all come before generator 2's, as its pass does.
   FinishPass(state, 1, stop, steps, groups, keys.pass1);
   FinishPass(state, 2, stop, steps, steps, keys.pass2);
+}
+
+void GenerateBlockKeys(CipherState& state, int n, BlockKeys& keys) {
+  GenerateBlockKeysBy(BestProductPath(), state, n, keys);
 }
 
 }  // namespace cipher

@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "cipher/cipher_state.h"
 
@@ -61,6 +62,17 @@ inline std::uint64_t GroupKey(double a, double b) {
   const std::uint64_t low = reversed(aBits) ^ ((bBits >> 8) & 0xFF);
   const std::uint64_t high = reversed(bBits) ^ ((aBits >> 8) & 0xFF);
   return low | (high << 32);
+}
+
+// Writes the eight bytes of `key` to `destination`, byte 0 first.
+inline void StoreGroupKey(std::uint8_t* destination, std::uint64_t key) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(destination, &key, sizeof key);
+  } else {
+    for (int t = 0; t < kGroupLength; ++t) {
+      destination[t] = static_cast<std::uint8_t>(key >> (8 * t));
+    }
+  }
 }
 
 // The key bytes of one block for both passes: byte i belongs to byte i of the
