@@ -81,6 +81,16 @@ TARVEX5_TARGET_FMA void ManyPlain(Operands& o) {
     o.out[i] = o.x[i] * o.y[i];
   }
 }
+// The same, one product per instruction as the extended product has it
+// (the loop above is vectorised by the compiler).
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-vectorize")))
+#endif
+TARVEX5_TARGET_FMA void ManyPlainScalar(Operands& o) {
+  for (int i = 0; i < kProducts; ++i) {
+    o.out[i] = o.x[i] * o.y[i];
+  }
+}
 
 // A chain where each product feeds the next, as in a generator (latency).
 TARVEX5_TARGET_FMA double ChainExtended(const Operands& o) {
@@ -121,6 +131,15 @@ void BM_IndependentPlainProducts(benchmark::State& run) {
   ReportProducts(run);
 }
 
+void BM_IndependentPlainScalarProducts(benchmark::State& run) {
+  static Operands o;
+  for (auto _ : run) {
+    ManyPlainScalar(o);
+    benchmark::DoNotOptimize(o.out);
+  }
+  ReportProducts(run);
+}
+
 void BM_ChainedExtendedProducts(benchmark::State& run) {
   static Operands o;
   for (auto _ : run) {
@@ -153,6 +172,7 @@ BENCHMARK(BM_EncodeBlock512);
 BENCHMARK(BM_DecodeBlock512);
 BENCHMARK(BM_IndependentExtendedProducts);
 BENCHMARK(BM_IndependentPlainProducts);
+BENCHMARK(BM_IndependentPlainScalarProducts);
 BENCHMARK(BM_ChainedExtendedProducts);
 BENCHMARK(BM_ChainedPlainProducts);
 BENCHMARK(BM_IndependentIntegerProducts);

@@ -21,15 +21,13 @@ namespace {
 TARVEX5_TARGET_FMA inline __m128d ProductOfLanes(__m128d x, __m128d y) {
   const __m128d p = _mm_mul_pd(x, y);
   const __m128d e = _mm_fmsub_pd(x, y, p);  // the exact error x*y - p
-  const __m128i pBits = _mm_castpd_si128(p);
   const __m128i nearTie =
-      _mm_add_epi64(_mm_and_si128(pBits, _mm_set1_epi64x(static_cast<long long>(kExponentMask))),
+      _mm_add_epi64(_mm_and_si128(_mm_castpd_si128(p), _mm_set1_epi64x(static_cast<long long>(kExponentMask))),
                     _mm_set1_epi64x(0x000FFC0000000000 - (std::int64_t{54} << 52)));
   const __m128i eMagnitude =
       _mm_and_si128(_mm_castpd_si128(e), _mm_set1_epi64x(static_cast<long long>(~kSignMask)));
   const __m128i safe = _mm_cmpgt_epi64(nearTie, eMagnitude);
-  const __m128i risky = _mm_andnot_si128(safe, _mm_slli_epi64(pBits, 63));  // odd and near
-  if (!_mm_testz_si128(risky, risky)) [[unlikely]] {
+  if (!_mm_test_all_ones(safe)) [[unlikely]] {
     alignas(16) double xs[2];
     alignas(16) double ys[2];
     _mm_store_pd(xs, x);
