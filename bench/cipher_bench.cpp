@@ -86,7 +86,8 @@ TARVEX5_TARGET_FMA void ManyPlain(Operands& o) {
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((optimize("no-tree-vectorize")))
 #endif
-TARVEX5_TARGET_FMA void ManyPlainScalar(Operands& o) {
+TARVEX5_TARGET_FMA void
+ManyPlainScalar(Operands& o) {
   for (int i = 0; i < kProducts; ++i) {
     o.out[i] = o.x[i] * o.y[i];
   }
@@ -109,8 +110,8 @@ TARVEX5_TARGET_FMA double ChainPlain(const Operands& o) {
 }
 
 void ReportProducts(benchmark::State& run) {
-  run.counters["products/s"] = benchmark::Counter(
-      static_cast<double>(run.iterations()) * kProducts, benchmark::Counter::kIsRate);
+  run.counters["products/s"] = benchmark::Counter(static_cast<double>(run.iterations()) * kProducts,
+                                                  benchmark::Counter::kIsRate);
 }
 
 void BM_IndependentExtendedProducts(benchmark::State& run) {

@@ -45,9 +45,7 @@ std::uint64_t RoundOff(std::uint64_t value, std::uint64_t droppedBits, int dropp
 }
 
 #if TARVEX5_X86_DISPATCH
-TARVEX5_TARGET_FMA double FusedProductFma(double x, double y) {
-  return FusedExtendedProduct(x, y);
-}
+TARVEX5_TARGET_FMA double FusedProductFma(double x, double y) { return FusedExtendedProduct(x, y); }
 #endif
 
 // The fused path needs an exact error term: no subnormal intermediate and no
@@ -69,8 +67,8 @@ double ExtendedProductInteger(double x, double y) {
     return x * y;
   }
   // The significands are 53-bit integers; their product has 105 or 106 bits.
-  const Wide product = MultiplyWide((xBits & kFractionMask) | kHiddenBit,
-                                    (yBits & kFractionMask) | kHiddenBit);
+  const Wide product =
+      MultiplyWide((xBits & kFractionMask) | kHiddenBit, (yBits & kFractionMask) | kHiddenBit);
   const int carry = static_cast<int>((product.high >> 41) & 1);
   int exponent = BiasedExponent(xBits) + BiasedExponent(yBits) - 1023 + carry;
 

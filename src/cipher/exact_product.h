@@ -58,8 +58,8 @@ TARVEX5_ALWAYS_INLINE double FusedExtendedProduct(double x, double y) {
   // ulp(p) * (1/2 - 2^-12) = 2^(exponent(p) - 54) * (2 - 2^-10): the exponent
   // of p lowered by 54 and the top ten fraction bits set.
   const std::uint64_t pBits = std::bit_cast<std::uint64_t>(p);
-  const double nearTie = std::bit_cast<double>((pBits & kExponentMask) -
-                                               (std::uint64_t{54} << 52) + 0x000FFC0000000000u);
+  const double nearTie = std::bit_cast<double>((pBits & kExponentMask) - (std::uint64_t{54} << 52) +
+                                               0x000FFC0000000000u);
   if (std::fabs(e) >= nearTie) [[unlikely]] {
     return ExtendedProductInteger(x, y);
   }

@@ -1,5 +1,7 @@
 #include "cipher/generator.h"
 
+#include <initializer_list>
+
 #include "cipher/exact_product.h"
 #include "cipher/instruction_set.h"
 #include "cipher/keystream.h"
@@ -38,8 +40,7 @@ void ReseedAfterReturn(CipherState& state, int g) {
 
 // Finishes generator `g`'s pass one step at a time after step `done` (taken,
 // its comparison not yet made). Steps before `compared` compare with `ref`.
-void FinishPass(CipherState& state, int g, int done, int steps, int compared,
-                std::uint8_t* key) {
+void FinishPass(CipherState& state, int g, int done, int steps, int compared, std::uint8_t* key) {
   Generator& gen = GeneratorOf(state, g);
   if (done < compared && gen.a == gen.ref) {
     ReseedAfterReturn(state, g);
@@ -105,9 +106,14 @@ bool PathAvailable(ProductPath path) {
 }
 
 ProductPath BestProductPath() {
-  static const ProductPath kBest = PathAvailable(ProductPath::kFusedVector) ? ProductPath::kFusedVector
-                                   : PathAvailable(ProductPath::kFused)     ? ProductPath::kFused
-                                                                            : ProductPath::kInteger;
+  static const ProductPath kBest = [] {
+    for (ProductPath path : {ProductPath::kFusedVector, ProductPath::kFused}) {
+      if (PathAvailable(path)) {
+        return path;
+      }
+    }
+    return ProductPath::kInteger;
+  }();
   return kBest;
 }
 

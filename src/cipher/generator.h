@@ -31,7 +31,9 @@ inline void SetByte(double& x, int k, std::uint8_t value) {
 }
 
 // Generator `g` (1 or 2) of `state`.
-inline Generator& GeneratorOf(CipherState& state, int g) { return g == 1 ? state.gen1 : state.gen2; }
+inline Generator& GeneratorOf(CipherState& state, int g) {
+  return g == 1 ? state.gen1 : state.gen2;
+}
 
 // If `p` > 122, lowers it by 122 (once). Positions 1..122 keep every index a
 // seeding reads within W[1..256].

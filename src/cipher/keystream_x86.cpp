@@ -21,9 +21,9 @@ namespace {
 TARVEX5_TARGET_FMA inline __m128d ProductOfLanes(__m128d x, __m128d y) {
   const __m128d p = _mm_mul_pd(x, y);
   const __m128d e = _mm_fmsub_pd(x, y, p);  // the exact error x*y - p
-  const __m128i nearTie =
-      _mm_add_epi64(_mm_and_si128(_mm_castpd_si128(p), _mm_set1_epi64x(static_cast<long long>(kExponentMask))),
-                    _mm_set1_epi64x(0x000FFC0000000000 - (std::int64_t{54} << 52)));
+  const __m128i nearTie = _mm_add_epi64(
+      _mm_and_si128(_mm_castpd_si128(p), _mm_set1_epi64x(static_cast<long long>(kExponentMask))),
+      _mm_set1_epi64x(0x000FFC0000000000 - (std::int64_t{54} << 52)));
   const __m128i eMagnitude =
       _mm_and_si128(_mm_castpd_si128(e), _mm_set1_epi64x(static_cast<long long>(~kSignMask)));
   const __m128i safe = _mm_cmpgt_epi64(nearTie, eMagnitude);
@@ -48,7 +48,8 @@ TARVEX5_TARGET_FMA inline __m128d FractionOfLanes(__m128d v) {
 TARVEX5_TARGET_FMA inline void StoreKeyOfLanes(std::uint8_t* destination, __m128d ab) {
   const __m128i bytes = _mm_castpd_si128(ab);
   const __m128i kept = _mm_setr_epi8(5, 4, 3, 2, 13, 12, 11, 10, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i folded = _mm_setr_epi8(9, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m128i folded =
+      _mm_setr_epi8(9, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
   const __m128i key = _mm_xor_si128(_mm_shuffle_epi8(bytes, kept), _mm_shuffle_epi8(bytes, folded));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(destination), key);
 }

@@ -112,7 +112,7 @@ TEST(BlockTransform, PendingWorkAndReturningGeneratorsDecode) {
     bool rekey;
     int returns1;  // step after which generator 1 comes back (0: never)
     int returns2;
-    int reseeds;   // expected reseeds from pos
+    int reseeds;  // expected reseeds from pos
   };
   const Case kCases[] = {
       {"stir", 512, true, false, 0, 0, 0},

@@ -1,7 +1,7 @@
 #pragma once
 // Shared helpers of the cipher tests: the real fixed inputs, prepared states,
-// state comparison, and a step-by-step reference encoder that follows the
-// algorithm's own order of operations (no fused loops, no batched keystream).
+// state comparison, and a step-by-step reference encoder that takes the block
+// format's operations one after the other (no fused loops, no batched keystream).
 
 #include <cstddef>
 #include <cstdint>
@@ -22,11 +22,10 @@ void Prepare(cipher::CipherState& state, const std::string& key, bool encode);
 
 // Expects every field that the block transform uses, except the inverse
 // table, to be equal in `expected` and `actual` (doubles compared bit for bit).
-void ExpectSameRunningState(const cipher::CipherState& expected,
-                            const cipher::CipherState& actual);
+void ExpectSameRunningState(const cipher::CipherState& expected, const cipher::CipherState& actual);
 
-// Encodes `n` bytes of `block` one operation after the other, as written in
-// the design of the block transform; the independent check of TransformBlock.
+// Encodes `n` bytes of `block` one operation after the other, in the order
+// the block format defines them; the independent check of TransformBlock.
 void ReferenceEncodeBlock(cipher::CipherState& state, std::uint8_t* block, int n);
 
 // Sets generator `g`'s reference value to what its `a` will be after `steps`

@@ -128,10 +128,16 @@ TEST(ExactProduct, MatchesAnIndependentComputationNearTies) {
     const int lowBits = 52 + static_cast<int>(i & 1);  // product of 105 or 106 bits
     const std::uint64_t lowMask = (std::uint64_t{1} << lowBits) - 1;
     const std::int64_t halfUnit64 = std::int64_t{1} << (lowBits - 12);
-    const std::int64_t offsets[] = {0, 1, -1, halfUnit64, -halfUnit64, halfUnit64 + 1,
-                                    -halfUnit64 - 1, halfUnit64 - 1,
-                                    static_cast<std::int64_t>(random() % (2 * halfUnit64)) -
-                                        halfUnit64};
+    const std::int64_t offsets[] = {
+        0,
+        1,
+        -1,
+        halfUnit64,
+        -halfUnit64,
+        halfUnit64 + 1,
+        -halfUnit64 - 1,
+        halfUnit64 - 1,
+        static_cast<std::int64_t>(random() % (2 * halfUnit64)) - halfUnit64};
     const std::int64_t offset = offsets[i % 9];
     const std::uint64_t target = ((std::uint64_t{1} << (lowBits - 1)) + offset) & lowMask;
     std::uint64_t y = (target * inverse) & lowMask;

@@ -1,11 +1,10 @@
 #include "cipher/generator.h"
 
-#include "cipher/keystream.h"
-
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "cipher/keystream.h"
 #include "cipher_test_support.h"
 
 namespace {
@@ -58,39 +57,40 @@ TEST(Generator, BlockKeysFollowTheStepByStepGenerators) {
     int returns2;
   };
   const Case kCases[] = {
-      {1, 0, 0},    {5, 0, 0},    {8, 0, 0},    {13, 0, 0},  {512, 0, 0},  {1023, 0, 0},
-      {512, 3, 0},  {512, 0, 5},  {512, 7, 2},  {512, 4, 4}, {512, 64, 64}, {13, 2, 0},
-      {13, 0, 2},   {13, 1, 1},   {1023, 128, 128},
+      {1, 0, 0},     {5, 0, 0},   {8, 0, 0},   {13, 0, 0},  {512, 0, 0},
+      {1023, 0, 0},  {512, 3, 0}, {512, 0, 5}, {512, 7, 2}, {512, 4, 4},
+      {512, 64, 64}, {13, 2, 0},  {13, 0, 2},  {13, 1, 1},  {1023, 128, 128},
   };
   using cipher::ProductPath;
   for (ProductPath path : {ProductPath::kInteger, ProductPath::kFused, ProductPath::kFusedVector}) {
     if (!cipher::PathAvailable(path)) {
       continue;
     }
-  for (int expByte : {48, 61, 79}) {
-    for (const Case& c : kCases) {
-      SCOPED_TRACE("path " + std::to_string(static_cast<int>(path)) + ", expByte " + std::to_string(expByte) + ", n " + std::to_string(c.n) +
-                   ", returns " + std::to_string(c.returns1) + "/" + std::to_string(c.returns2));
-      CipherState state = prepared;
-      state.expByte = static_cast<std::uint8_t>(expByte);
-      std::int16_t p = 1;
-      cipher::SeedGenerator(state, 1, p);
-      cipher::SeedGenerator(state, 2, p);
-      if (c.returns1 > 0) {
-        cipher_test::ForceReturnAfter(state, 1, c.returns1);
-      }
-      if (c.returns2 > 0) {
-        cipher_test::ForceReturnAfter(state, 2, c.returns2);
-      }
-      CipherState literal = state;
+    for (int expByte : {48, 61, 79}) {
+      for (const Case& c : kCases) {
+        SCOPED_TRACE("path " + std::to_string(static_cast<int>(path)) + ", expByte " +
+                     std::to_string(expByte) + ", n " + std::to_string(c.n) + ", returns " +
+                     std::to_string(c.returns1) + "/" + std::to_string(c.returns2));
+        CipherState state = prepared;
+        state.expByte = static_cast<std::uint8_t>(expByte);
+        std::int16_t p = 1;
+        cipher::SeedGenerator(state, 1, p);
+        cipher::SeedGenerator(state, 2, p);
+        if (c.returns1 > 0) {
+          cipher_test::ForceReturnAfter(state, 1, c.returns1);
+        }
+        if (c.returns2 > 0) {
+          cipher_test::ForceReturnAfter(state, 2, c.returns2);
+        }
+        CipherState literal = state;
 
-      cipher::BlockKeys keys;
-      cipher::GenerateBlockKeysBy(path, state, c.n, keys);
-      ExpectStepByStep(literal, 1, c.n, keys.pass1);
-      ExpectStepByStep(literal, 2, c.n, keys.pass2);
-      cipher_test::ExpectSameRunningState(literal, state);
+        cipher::BlockKeys keys;
+        cipher::GenerateBlockKeysBy(path, state, c.n, keys);
+        ExpectStepByStep(literal, 1, c.n, keys.pass1);
+        ExpectStepByStep(literal, 2, c.n, keys.pass2);
+        cipher_test::ExpectSameRunningState(literal, state);
+      }
     }
-  }
   }
 }
 

@@ -68,7 +68,11 @@ TEST(KeySchedule, ShuffleRotatesPrefixesByTheFieldsOfW) {
   const Case kCases[] = {
       {"zero W leaves the table as built", {0, 0}, {0, 0}, 256, 0},
       {"first bit swaps the first two entries", {1, 0}, {0x80, 0}, 2, 1},
-      {"last field, spanning W[224] and W[225], rotates all by 5", {224, 225}, {0x02, 0x80}, 256, 5},
+      {"last field, spanning W[224] and W[225], rotates all by 5",
+       {224, 225},
+       {0x02, 0x80},
+       256,
+       5},
       {"a field equal to its count does nothing", {1, 0}, {0x60, 0}, 256, 0},
   };
   for (const Case& c : kCases) {
@@ -188,8 +192,10 @@ TEST(KeySchedule, KnownAnswers) {
   } kCases[] = {
       {"TARVEX5", 60, 0x2BBE6C73C4D83446, 0x3A237ED1DD7F2C3E, 0x3A22A85888C47190},
       {std::string(1, '\0'), 58, 0x9E9CA211FCB4ADF0, 0x3A1CD03EAF9A135E, 0x3A23D09D0DA1F03A},
-      {std::string(reinterpret_cast<const char*>(ascending), 256), 128, 0x59D1C01F7F2E2286, 0x3A15556203DE78C0, 0x3A1EEDBDAF98274F},
-      {"correct horse battery staple", 75, 0x4F72A37D7E9BB492, 0x3A1F284D532E1537, 0x3A1664A07B1B4B68},
+      {std::string(reinterpret_cast<const char*>(ascending), 256), 128, 0x59D1C01F7F2E2286,
+       0x3A15556203DE78C0, 0x3A1EEDBDAF98274F},
+      {"correct horse battery staple", 75, 0x4F72A37D7E9BB492, 0x3A1F284D532E1537,
+       0x3A1664A07B1B4B68},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.key.substr(0, 28));
