@@ -6,8 +6,9 @@
 // The first mixing of byte 1 is T at i = 1 of the forward layer, the second
 // one T at i = 1 of the last layer. Since the keystream never depends on the
 // data, both generators run first (GenerateBlockKeys), and the layers fuse into
-// one loop forward and one backward; decoding inverts them in a single forward
-// loop that looks one byte ahead.
+// one loop forward and one backward. Decoding inverts pass 2 and the backward
+// layer's T in one loop, the rest in a second one that looks one byte ahead
+// (f[i] = Si[g[i] ^ g[i+1]]).
 
 #include <cassert>
 
