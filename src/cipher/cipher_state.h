@@ -16,23 +16,23 @@ struct Generator {
 };
 
 struct CipherState {
-  std::uint8_t subst[256];     // substitution table S
-  std::uint8_t inverse[256];   // its inverse Si, built only when decoding
-  std::uint8_t work[257];      // working key block W, positions 1..256 (index 0 unused)
+  std::uint8_t subst[256] = {};    // substitution table S
+  std::uint8_t inverse[256] = {};  // its inverse Si, built only when decoding
+  std::uint8_t work[257] = {};     // working key block W, positions 1..256 (index 0 unused)
   Generator gen1;
   Generator gen2;
-  std::uint16_t check1 = 0;    // 6-bit check value of gen1
-  std::int16_t pos = 0;        // position counter into W for reseeding
+  std::uint16_t check1 = 0;  // 6-bit check value of gen1
+  std::int16_t pos = 0;      // position counter into W for reseeding
   bool stirPending = false;
   bool rekeyPending = false;
-  bool encode = true;          // forms 1 and 3
-  bool oneUnit = false;        // forms 3 and 4
-  std::uint8_t expByte = 0;    // byte 7 of every generator value
-  std::uint8_t savedSubst[256];
-  std::uint8_t savedInverse[256];
-  std::uint8_t savedWork[257];
-  double savedGen1[2];
-  double savedGen2[2];
+  bool encode = true;        // forms 1 and 3
+  bool oneUnit = false;      // forms 3 and 4
+  std::uint8_t expByte = 0;  // byte 7 of every generator value
+  std::uint8_t savedSubst[256] = {};
+  std::uint8_t savedInverse[256] = {};
+  std::uint8_t savedWork[257] = {};
+  double savedGen1[2] = {};
+  double savedGen2[2] = {};
   std::int16_t savedPos = 0;
 };
 

@@ -1,5 +1,0 @@
-#include "cipher/cipher_state.h"
-
-#include <gtest/gtest.h>
-
-TEST(CipherState, Placeholder) { SUCCEED(); }
