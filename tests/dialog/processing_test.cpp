@@ -16,6 +16,7 @@
 #include "dialog/run_state.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
+#include "platform/intro_screen.h"
 #include "support/dialog_run.h"
 #include "support/scratch_dir.h"
 
@@ -65,6 +66,7 @@ class ProcessingTest : public ::testing::Test {
     std::FILE* out = std::tmpfile();
     platform::OpenConsole(state->console, fileno(in), fileno(out));
     state->Language = static_cast<std::uint8_t>(language);
+    platform::Decipher(platform::StoredIntroImage(language), platform::kScreenSize, state->StartupScreenCopy);
     platform::Assign(state->ControlLogName, scratch.Path("log.txt"));
     EXPECT_TRUE(platform::CreateOutputFile(state->ControlLog, state->ControlLogName.chars));
     platform::FullPath(state->ControlLogName.chars, state->ControlLogPath);
