@@ -2,6 +2,7 @@
 // file in the page cache, again and again.
 // Peak resident memory is reported beside it: it must not grow with the file.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +19,9 @@
 namespace {
 
 std::string MakeDataset(std::size_t length) {
-  const std::string name = "tarvex5-bench-" + std::to_string(getpid()) + "-" + std::to_string(length);
+  const std::string name = (std::filesystem::temp_directory_path() /
+                            ("tarvex5-bench-" + std::to_string(getpid()) + "-" + std::to_string(length)))
+                               .string();
   std::FILE* file = std::fopen(name.c_str(), "wb");
   std::vector<char> chunk(1 << 20);
   for (std::size_t i = 0; i < chunk.size(); ++i) {
