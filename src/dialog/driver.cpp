@@ -10,6 +10,7 @@
 #include "key/key_entry.h"
 #include "overlay/overlay.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "platform/wipe.h"
 
 namespace dialog {
@@ -87,6 +88,7 @@ void LeaveNoTrace(RunState& state) {
 
 int RunProgram(int argumentCount, const char* const* arguments, std::intptr_t input,
                std::intptr_t output, int introPauseMs) {
+  platform::PreventCoreDumps();
   // One record for the whole run, allocated once.
   auto state = std::make_unique<RunState>();
   platform::OpenConsole(state->console, input, output);
