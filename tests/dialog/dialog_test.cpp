@@ -265,4 +265,58 @@ TEST_F(DialogTest, LanguageParameterOutOfRangeLeadsToTheQuestion) {
   }
 }
 
+TEST_F(DialogTest, WholeConsoleDialogInGerman) {
+  testsupport::WriteFile(scratch.Path("a.txt"), "abc");
+  testsupport::WriteFile(scratch.Path("list.txt"), "a.txt\n");
+  const DialogResult result = RunDialog({}, "1\nlog.txt\n3\n0\n2\nnolist\nlist.txt\n9\n");
+  const std::string expected =
+      std::string(kLanguageQuestion) + IntroRows(1) +
+      "\n"
+      "Geben Sie bitte den Namen der Kontrollausgabedatei an\n"
+      " (Leereingabe = Programmabbruch):\n"
+      "\n"
+      "Soll eine Parameter-Beschreibung des Programms\n"
+      " in diese Kontrollausgabedatei ausgegeben werden ?\n"
+      "   0    - Nein, das Programm soll fortgesetzt werden,\n"
+      "   1    - Ja, danach soll das Programm fortgesetzt werden,\n"
+      "   2    - Ja, danach soll das Programm beendet werden.\n"
+      "Geben Sie bitte die zugeh\x94rige Zahl an: Falsche Eingabe \xAF" "3\xAE, Korrektur: "
+      "\n" +
+      kGermanSelectionMenu +
+      "\n\n"
+      "Geben Sie bitte den Dateinamen der Datei an, in der die Namen\n"
+      " der zu bearbeitenden Dateien enthalten sind\n"
+      " (Leereingabe = Programmabbruch):\n"
+      "Die angegebene Datei existiert nicht!\n"
+      "Geben Sie bitte einen g\x81ltigen Dateinamen an: "
+      "Die Datei \xAFlist.txt\xAE enth\x84lt die Namen der zu bearbeitenden Dateien.\n"
+      "\n" +
+      kGermanFormMenu + "  P r o g r a m m a b b r u c h !  \n" + kGermanEnd;
+  EXPECT_EQ(result.output, expected);
+}
+
+TEST_F(DialogTest, NamePromptOfModeOneAndTerminationByAnEmptyName) {
+  struct Case {
+    int language;
+    std::string prompt;
+    std::string termination;
+  };
+  const Case cases[] = {
+      {0,
+       "Please enter the identification of the dataset(s), which should be processed\n"
+       " (empty input terminates the program):\n",
+       "  T e r m i n a t i n g   p r o g r a m !  \n"},
+      {1,
+       "Geben Sie bitte die Dateiidentifikation der zu bearbeitenden\n"
+       "  Datei(en) an (Leereingabe = Programmabbruch):\n",
+       "  P r o g r a m m a b b r u c h !  \n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    const DialogResult result = RunDialog({std::to_string(c.language), "log.txt"}, "1\n\n");
+    EXPECT_NE(result.output.find("\n\n" + c.prompt + c.termination), std::string::npos) << result.output;
+    EXPECT_NE(Log().find(LogLines(c.termination)), std::string::npos);
+  }
+}
+
 }  // namespace
