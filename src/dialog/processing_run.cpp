@@ -23,6 +23,7 @@ struct Enumeration {
   ShortText walkDirectory;  // absolute path of the directory searched
   ShortText pattern;        // name part, wild cards allowed
   platform::InputFile list;
+  bool matched = false;     // the last dataset loop found at least one entry
 };
 
 void WriteStamp(RunState& state, Msg label) {
@@ -96,6 +97,7 @@ bool DatasetLoop(Enumeration& run) {
   RunState& state = *run.state;
   platform::SearchRecord search;
   bool found = platform::FindFirstEntry(search, run.pattern.chars, platform::kPlainDatasets);
+  run.matched = found;
   while (found && !state.interrupted) {
     ShortText fullPath;
     (void)platform::JoinPath(platform::View(run.walkDirectory), platform::View(search.name), fullPath);
@@ -164,7 +166,8 @@ bool PrepareSelection(Enumeration& run) {
 // Each line of the list names datasets as in mode 1; everything from its
 // first blank on is a remark. Relative names count from the directory of
 // the line before. A line whose directory cannot be entered is reported and
-// skipped instead of being searched in the wrong directory.
+// skipped instead of being searched in the wrong directory, and a line that
+// names no dataset at all is reported too: the user listed it for a reason.
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   ShortText line;
@@ -180,6 +183,9 @@ void EnumerateList(Enumeration& run) {
       continue;
     }
     DatasetLoop(run);
+    if (!run.matched) {
+      ReportMissingDataset(state, entry.chars);
+    }
   }
   platform::CloseInputFile(run.list);
 }

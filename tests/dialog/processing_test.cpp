@@ -193,9 +193,31 @@ TEST_F(ProcessingTest, ListEntriesCountFromThePreviousLinesDirectory) {
   EXPECT_EQ(result.datasets, 2);
   EXPECT_EQ(result.bytes, 3);
   EXPECT_EQ(ReadFile("top.txt"), "333");
-  EXPECT_NE(result.console.find("The dataset \xAF" "nodir/*.txt\xAE doesn't exist!\n"
-                                " This dataset item will be ignored.\n"),
-            std::string::npos);
+  for (const char* missing : {"nodir/*.txt", "zzz.txt"}) {
+    EXPECT_NE(result.console.find("The dataset \xAF" + std::string(missing) +
+                                  "\xAE doesn't exist!\n"
+                                  " This dataset item will be ignored.\n"),
+              std::string::npos)
+        << missing;
+  }
+}
+
+TEST_F(ProcessingTest, DeepTreeRoundTrip) {
+  std::string path = "deep";
+  std::vector<std::string> files;
+  for (int level = 0; level < 40; ++level) {
+    path += "/d";
+    fs::create_directories(path);
+    files.push_back(path + "/f");
+    WriteFile(files.back(), RandomBytes(static_cast<std::size_t>(level) * 37, static_cast<unsigned>(level)));
+  }
+  EXPECT_EQ(Run(4, "deep", 3).directories, 41);
+  EXPECT_TRUE(ReadFile(files.back()) != RandomBytes(39 * 37, 39));
+  const RunOutput decoded = Run(4, "deep", 4);
+  EXPECT_EQ(decoded.datasets, 40);
+  for (std::size_t level = 0; level < files.size(); ++level) {
+    EXPECT_TRUE(ReadFile(files[level]) == RandomBytes(level * 37, static_cast<unsigned>(level))) << level;
+  }
 }
 
 TEST_F(ProcessingTest, TreeIsWalkedDepthFirstInNameOrder) {
