@@ -13,10 +13,18 @@ void WriteLogBytes(RunState& state, std::string_view bytes) {
   if (!platform::IsOpen(state.ControlLog) || state.logWriteFailed) {
     return;
   }
-  if (platform::WriteOutputFile(state.ControlLog, bytes.data(), bytes.size())) {
+  if (!platform::WriteOutputFile(state.ControlLog, bytes.data(), bytes.size())) {
+    ReportLogWriteFailure(state);
+  }
+}
+
+}  // namespace
+
+void ReportLogWriteFailure(RunState& state) {
+  // Never lose the log silently, but say it only once.
+  if (state.logWriteFailed) {
     return;
   }
-  // Never lose the log silently: say so once; the dialog ends the run.
   state.logWriteFailed = true;
   Line line;
   Add(line, state, Msg::LogCannotCreateBegin);
@@ -24,8 +32,6 @@ void WriteLogBytes(RunState& state, std::string_view bytes) {
   Add(line, state, Msg::LogWriteFailedEnd);
   WriteConsoleLine(state, line);
 }
-
-}  // namespace
 
 void Add(Line& line, std::string_view text) {
   for (char c : text) {

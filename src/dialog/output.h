@@ -49,6 +49,10 @@ void WritePrompt(RunState& state, const Line& line);
 void SayConsole(RunState& state, Msg message);
 void SayPrompt(RunState& state, Msg message);
 void SayBoth(RunState& state, Msg message);
+// The line saying that the log cannot be written, console only, and
+// `logWriteFailed` set; nothing when it is set already (the line is said once).
+void ReportLogWriteFailure(RunState& state);
+
 // An empty line on the console / in the log.
 void EmptyConsoleLine(RunState& state);
 void EmptyLogLine(RunState& state);

@@ -172,13 +172,8 @@ void EndProgram(RunState& state) {
     WriteLogLine(state, closing);
   }
   EmptyConsoleLine(state);
-  if (!platform::CloseOutputFile(state.ControlLog) && !state.logWriteFailed) {
-    state.logWriteFailed = true;
-    Line line;
-    Add(line, state, Msg::LogCannotCreateBegin);
-    Add(line, platform::View(state.ControlLogName));
-    Add(line, state, Msg::LogWriteFailedEnd);
-    WriteConsoleLine(state, line);
+  if (!platform::CloseOutputFile(state.ControlLog)) {
+    ReportLogWriteFailure(state);
   }
   WriteConsoleLine(state, closing);
 }

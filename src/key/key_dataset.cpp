@@ -1,11 +1,9 @@
 // The key dataset: its name (from parameter 6, typed twice without echo or
 // once with echo) and the key read from it in ASCII or hexadecimal.
 #include "dialog/output.h"
-#include "key/console_input.h"
+#include "key/dataset_name.h"
 #include "key/key_steps.h"
 #include "key/text_dataset.h"
-#include "platform/console.h"
-#include "platform/file_system.h"
 
 namespace key {
 
@@ -15,107 +13,29 @@ using dialog::Flow;
 using dialog::Msg;
 using dialog::RunState;
 
-constexpr std::uint8_t kNameTwiceHidden = 0;
-constexpr std::uint8_t kNameOnceShown = 1;
 constexpr int kCarriageReturn = '\r';
 constexpr int kLineFeed = '\n';
 constexpr int kEndOfText = 0x1A;  // Ctrl-Z ends a hexadecimal key dataset
 
-Flow AskNameMode(RunState& state) {
-  static constexpr Msg kMenu[] = {Msg::NameModeQuestion, Msg::ModeTwiceHidden,
-                                  Msg::ModeSecondForControl, Msg::NameModeOnceShown,
-                                  Msg::MenuTerminate};
-  dialog::EmptyConsoleLine(state);
-  int mode = 0;
-  if (dialog::ReadMenuAnswer(state, kMenu, 5, dialog::Answers({0, 1, 9}), mode) == Flow::Stop) {
-    return Flow::Stop;
-  }
-  if (mode == 9) {
-    dialog::TerminateProgram(state);
-    return Flow::Stop;
-  }
-  state.KeyNameMode = static_cast<std::uint8_t>(mode);
-  dialog::EmptyConsoleLine(state);
-  return Flow::Go;
-}
+constexpr Msg kNameModeMenu[] = {Msg::NameModeQuestion, Msg::ModeTwiceHidden,
+                                 Msg::ModeSecondForControl, Msg::NameModeOnceShown,
+                                 Msg::MenuTerminate};
 
-// One line typed without echo; false at the end of the input.
-bool ReadHiddenLine(RunState& state, platform::ShortText& text) {
-  HideInput(state);
-  const bool read = dialog::ReadAnswerLine(state, text);
-  RestoreInput(state);
-  return read;
-}
-
-Flow TypeNameTwice(RunState& state) {
-  for (;;) {
-    dialog::EmptyConsoleLine(state);
-    dialog::SayConsole(state, Msg::KeyNameFirst1);
-    dialog::SayConsole(state, Msg::KeyNameFirst2);
-    if (!ReadHiddenLine(state, state.KeyDatasetName)) {
-      return dialog::Terminate(state);
-    }
-    if (state.KeyDatasetName.length == 0) {
-      dialog::TerminateProgram(state);
-      return Flow::Stop;
-    }
-    dialog::SayConsole(state, Msg::KeyNameSecond1);
-    dialog::SayConsole(state, Msg::KeyNameSecond2);
-    if (!ReadHiddenLine(state, state.KeyNameControl)) {
-      return dialog::Terminate(state);
-    }
-    if (!(state.KeyDatasetName == state.KeyNameControl)) {
-      dialog::SayConsole(state, Msg::KeyNamesDiffer);
-    } else if (!platform::DatasetExists(state.KeyDatasetName.chars)) {
-      dialog::SayConsole(state, Msg::DatasetMissing);
-    } else {
-      dialog::EmptyConsoleLine(state);
-      return Flow::Go;
-    }
-    dialog::SayConsole(state, Msg::RepeatKeyName);
-  }
-}
-
-// A line typed in clear, then wiped off the screen.
-bool ReadShownLine(RunState& state, platform::ShortText& text) {
-  const bool read = dialog::ReadAnswerLine(state, text);
-  platform::ClearScreen(state.console);
-  return read;
-}
-
-Flow TypeNameOnce(RunState& state) {
-  dialog::EmptyConsoleLine(state);
-  dialog::SayConsole(state, Msg::KeyNameOnce1);
-  dialog::SayConsole(state, Msg::KeyNameOnce2);
-  if (!ReadShownLine(state, state.KeyDatasetName)) {
-    return dialog::Terminate(state);
-  }
-  while (state.KeyDatasetName.length != 0 && !platform::DatasetExists(state.KeyDatasetName.chars)) {
-    dialog::SayConsole(state, Msg::DatasetMissing);
-    dialog::SayPrompt(state, Msg::EnterValidDatasetName);
-    if (!ReadShownLine(state, state.KeyDatasetName)) {
-      return dialog::Terminate(state);
-    }
-  }
-  if (state.KeyDatasetName.length == 0) {
-    dialog::TerminateProgram(state);
-    return Flow::Stop;
-  }
-  return Flow::Go;
-}
-
-// The key dataset vanished or cannot be read since it was checked: a key
-// that silently came out shorter would encode with the wrong key.
-Flow ReportUnreadable(RunState& state, const platform::ShortText& name) {
-  dialog::Line line;
-  dialog::Add(line, state, Msg::KeyDatasetUnreadableBegin);
-  dialog::Add(line, platform::View(name));
-  dialog::Add(line, state, Msg::KeyDatasetUnreadableEnd);
-  dialog::WriteBothLine(state, line);
-  dialog::SayBoth(state, Msg::NoDatasetsProcessed);
-  dialog::TerminateProgram(state);
-  return Flow::Stop;
-}
+constexpr DatasetNameTexts kKeyDatasetTexts = {
+    .modeMenu = kNameModeMenu,
+    .modeMenuLines = 5,
+    .twiceFirst1 = Msg::KeyNameFirst1,
+    .twiceFirst2 = Msg::KeyNameFirst2,
+    .twiceSecond1 = Msg::KeyNameSecond1,
+    .twiceSecond2 = Msg::KeyNameSecond2,
+    .namesDiffer = Msg::KeyNamesDiffer,
+    .repeatAfterDiffer = Msg::RepeatKeyName,
+    .repeatAfterMissing = Msg::RepeatKeyName,
+    .once1 = Msg::KeyNameOnce1,
+    .once2 = Msg::KeyNameOnce2,
+    .unreadableBegin = Msg::KeyDatasetUnreadableBegin,
+    .unreadableEnd = Msg::KeyDatasetUnreadableEnd,
+};
 
 bool IsLineEnd(int byte) { return byte == kCarriageReturn || byte == kLineFeed; }
 
@@ -196,13 +116,9 @@ Flow ReadHexKey(RunState& state, TextDataset& dataset) {
 }
 
 Flow ReadKeyFromDataset(RunState& state) {
-  const platform::ShortText entered = state.KeyDatasetName;
-  platform::FullPath(entered.chars, state.KeyDatasetName);
   TextDataset dataset;
-  // Opened by its full path: the path the processing run will never touch is
-  // then surely the one the key came from.
-  if (state.KeyDatasetName.length == 0 || !OpenTextDataset(dataset, state.KeyDatasetName.chars)) {
-    return ReportUnreadable(state, state.KeyDatasetName.length == 0 ? entered : state.KeyDatasetName);
+  if (OpenDatasetByFullPath(state, kKeyDatasetTexts, state.KeyDatasetName, dataset) == Flow::Stop) {
+    return Flow::Stop;
   }
   Flow flow = Flow::Go;
   if (state.KeyCharset == kAscii) {
@@ -213,7 +129,7 @@ Flow ReadKeyFromDataset(RunState& state) {
   const bool failed = dataset.failed;
   CloseTextDataset(dataset);
   if (flow == Flow::Go && failed) {
-    return ReportUnreadable(state, state.KeyDatasetName);
+    return ReportDatasetUnreadable(state, kKeyDatasetTexts, state.KeyDatasetName);
   }
   state.EntryState = kOpen;
   return flow;
@@ -222,13 +138,8 @@ Flow ReadKeyFromDataset(RunState& state) {
 }  // namespace
 
 Flow ReadKeyDataset(RunState& state) {
-  if (state.KeyNameMode == kOpen && AskNameMode(state) == Flow::Stop) {
-    return Flow::Stop;
-  }
-  if (state.KeyNameMode == kNameTwiceHidden && TypeNameTwice(state) == Flow::Stop) {
-    return Flow::Stop;
-  }
-  if (state.KeyNameMode == kNameOnceShown && TypeNameOnce(state) == Flow::Stop) {
+  if (EnterDatasetName(state, kKeyDatasetTexts, state.KeyNameMode, state.KeyDatasetName,
+                       state.KeyNameControl) == Flow::Stop) {
     return Flow::Stop;
   }
   return ReadKeyFromDataset(state);

@@ -1,6 +1,7 @@
 #include "key/key_entry.h"
 
 #include "dialog/output.h"
+#include "key/dataset_name.h"
 #include "key/key_steps.h"
 #include "platform/file_system.h"
 
@@ -99,7 +100,7 @@ void TakeKeyParameter(RunState& state) {
     valid = platform::DatasetExists(state.ParameterText.chars);
     if (valid) {
       state.EntryState = kFromDataset;
-      state.KeyNameMode = 2;
+      state.KeyNameMode = kNameFromParameter;
       state.KeyDatasetName = state.ParameterText;
     }
   } else {
@@ -118,18 +119,7 @@ Flow AskEntryMode(RunState& state) {
   static constexpr Msg kMenu[] = {Msg::EntryModeQuestion, Msg::ModeTwiceHidden,
                                   Msg::ModeSecondForControl, Msg::EntryModeOnceShown,
                                   Msg::EntryModeDataset, Msg::MenuTerminate};
-  dialog::EmptyConsoleLine(state);
-  int mode = 0;
-  if (dialog::ReadMenuAnswer(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), mode) == Flow::Stop) {
-    return Flow::Stop;
-  }
-  if (mode == 9) {
-    dialog::TerminateProgram(state);
-    return Flow::Stop;
-  }
-  state.EntryState = static_cast<std::uint8_t>(mode);
-  dialog::EmptyConsoleLine(state);
-  return Flow::Go;
+  return AskModeMenu(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), state.EntryState);
 }
 
 Flow RunEntryLoop(RunState& state) {
@@ -173,6 +163,22 @@ void WriteUnbalancedLine(RunState& state) {
   dialog::Add(line, state, Msg::UnbalancedHex);
   dialog::Add(line, state, Msg::NullDigitCompleted);
   dialog::WriteBothLine(state, line);
+}
+
+Flow AskModeMenu(RunState& state, const Msg* lines, int lineCount, dialog::AllowedAnswers allowed,
+                 std::uint8_t& mode) {
+  dialog::EmptyConsoleLine(state);
+  int answer = 0;
+  if (dialog::ReadMenuAnswer(state, lines, lineCount, allowed, answer) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (answer == 9) {
+    dialog::TerminateProgram(state);
+    return Flow::Stop;
+  }
+  mode = static_cast<std::uint8_t>(answer);
+  dialog::EmptyConsoleLine(state);
+  return Flow::Go;
 }
 
 void WidenKey(std::uint8_t (&initialKey)[kKeySize + 1], std::int16_t& keyLength) {

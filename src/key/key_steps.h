@@ -48,6 +48,15 @@ void WidenKey(std::uint8_t (&initialKey)[kKeySize + 1], std::int16_t& keyLength)
 // 0 or 1 again after an error that is to be repeated).
 [[nodiscard]] dialog::Flow RunKeyboardPass(dialog::RunState& state);
 
+// A menu whose answer 9 terminates the program, after an empty console line:
+// the `lineCount` lines of `lines`, answers from `allowed` (9 among them).
+// Another answer is stored in `mode` and followed by an empty console line.
+// Stop after 9 (with the termination line) or at the end of the input, with
+// `mode` unchanged.
+[[nodiscard]] dialog::Flow AskModeMenu(dialog::RunState& state, const dialog::Msg* lines,
+                                       int lineCount, dialog::AllowedAnswers allowed,
+                                       std::uint8_t& mode);
+
 // The key dataset (EntryState 2): asks for its name unless KeyNameMode is 2,
 // reads the key, sets KeyDatasetName to its full path and EntryState to 255.
 [[nodiscard]] dialog::Flow ReadKeyDataset(dialog::RunState& state);

@@ -4,6 +4,7 @@
 
 #include "dialog/output.h"
 #include "key/console_input.h"
+#include "key/dataset_name.h"
 #include "overlay/overlay_steps.h"
 #include "overlay/overlay_text.h"
 #include "platform/console.h"
@@ -20,7 +21,6 @@ using dialog::RunState;
 constexpr int kInformationQuestion = 12;
 constexpr char kDatasetOpening = '(';
 constexpr char kDatasetClosing = ')';
-constexpr std::uint8_t kNameFromParameter = 2;
 
 // Every new attempt starts from the key as key input left it.
 void RestoreKey(RunState& state) {
@@ -44,7 +44,7 @@ void TakeInformationParameter(RunState& state) {
     if (platform::DatasetExists(state.ParameterText.chars)) {
       state.OverlayDatasetName = state.ParameterText;
       state.EntryState = key::kFromDataset;
-      state.OverlayNameMode = kNameFromParameter;
+      state.OverlayNameMode = key::kNameFromParameter;
     } else {
       state.askFlag = true;
       dialog::ReportInvalidParameter(state);
@@ -67,18 +67,7 @@ Flow AskEntryMode(RunState& state) {
                                   Msg::OverlayModeForControl, Msg::OverlayModeOnceShown,
                                   Msg::OverlayModeDataset, Msg::MenuTerminate};
   RestoreKey(state);
-  dialog::EmptyConsoleLine(state);
-  int mode = 0;
-  if (dialog::ReadMenuAnswer(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), mode) == Flow::Stop) {
-    return Flow::Stop;
-  }
-  if (mode == 9) {
-    dialog::TerminateProgram(state);
-    return Flow::Stop;
-  }
-  state.EntryState = static_cast<std::uint8_t>(mode);
-  dialog::EmptyConsoleLine(state);
-  return Flow::Go;
+  return key::AskModeMenu(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), state.EntryState);
 }
 
 void WriteRequest(RunState& state) {

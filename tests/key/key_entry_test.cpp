@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "key/key_steps.h"
@@ -18,8 +16,10 @@
 
 namespace {
 
+using testsupport::ContentOf;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
+using testsupport::TemporaryFileWith;
 using testsupport::WriteFile;
 
 struct KeyRun {
@@ -30,25 +30,6 @@ struct KeyRun {
   int keyLength = 0;
   std::string keyDatasetName;
 };
-
-std::FILE* TemporaryFileWith(const std::string& content) {
-  std::FILE* file = std::tmpfile();
-  std::fwrite(content.data(), 1, content.size(), file);
-  std::fflush(file);
-  lseek(fileno(file), 0, SEEK_SET);
-  return file;
-}
-
-std::string ContentOf(std::FILE* file) {
-  lseek(fileno(file), 0, SEEK_SET);
-  std::string content;
-  char chunk[4096];
-  ssize_t n;
-  while ((n = read(fileno(file), chunk, sizeof chunk)) > 0) {
-    content.append(chunk, static_cast<std::size_t>(n));
-  }
-  return content;
-}
 
 class KeyEntryTest : public ::testing::Test {
  protected:

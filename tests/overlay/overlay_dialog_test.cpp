@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "dialog/run_state.h"
@@ -18,22 +16,12 @@
 
 namespace {
 
+using testsupport::ContentOf;
 using testsupport::LogLines;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
+using testsupport::TemporaryFileWith;
 using testsupport::WriteFile;
-
-std::string ContentOf(std::FILE* file) {
-  std::fflush(file);
-  lseek(fileno(file), 0, SEEK_SET);
-  std::string content;
-  char chunk[4096];
-  ssize_t n;
-  while ((n = read(fileno(file), chunk, sizeof chunk)) > 0) {
-    content.append(chunk, static_cast<std::size_t>(n));
-  }
-  return content;
-}
 
 // Position p of the key starts as the byte p + 99, so every change shows.
 int KeyByteBefore(int position) { return (position + 99) % 256; }
@@ -115,11 +103,8 @@ class OverlayDialogTest : public ::testing::Test {
       arguments.push_back(parameter.c_str());
     }
     auto state = std::make_unique<dialog::RunState>();
-    std::FILE* in = std::tmpfile();
-    std::FILE* out = std::tmpfile();
-    std::fwrite(input.data(), 1, input.size(), in);
-    std::fflush(in);
-    lseek(fileno(in), 0, SEEK_SET);
+    std::FILE* in = TemporaryFileWith(input);
+    std::FILE* out = TemporaryFileWith("");
     platform::OpenConsole(state->console, fileno(in), fileno(out));
     state->Language = static_cast<std::uint8_t>(language);
     state->arguments = arguments.data();

@@ -11,9 +11,6 @@
 
 namespace testsupport {
 
-namespace {
-
-// An unnamed temporary file holding `content`, positioned at its start.
 std::FILE* TemporaryFileWith(const std::string& content) {
   std::FILE* file = std::tmpfile();
   if (file == nullptr) {
@@ -36,8 +33,6 @@ std::string ContentOf(std::FILE* file) {
   }
   return content;
 }
-
-}  // namespace
 
 DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input) {
   std::vector<const char*> arguments{"tarvex5"};

@@ -2,6 +2,7 @@
 // Runs the whole program in-process on scripted console input and returns
 // what it wrote to the console.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,15 @@ struct DialogResult {
 // `input` as the console input, in the current directory, without the intro
 // pause.
 DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input);
+
+// An unnamed temporary file holding `content`, positioned at its start, to
+// serve as console input or output; nullptr (and a test failure) when none
+// can be made.
+std::FILE* TemporaryFileWith(const std::string& content);
+
+// The whole content of `file`, read through its descriptor from its start
+// (the console writes to the descriptor, not through the FILE).
+std::string ContentOf(std::FILE* file);
 
 // Changes into `directory` and back to the previous current directory when
 // the guard ends.

@@ -1,0 +1,124 @@
+#include "key/dataset_name.h"
+
+#include "dialog/output.h"
+#include "key/console_input.h"
+#include "key/key_steps.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
+
+namespace key {
+
+namespace {
+
+using dialog::Flow;
+using dialog::Msg;
+using dialog::RunState;
+
+// One line typed without echo; false at the end of the input.
+bool ReadHiddenLine(RunState& state, platform::ShortText& text) {
+  HideInput(state);
+  const bool read = dialog::ReadAnswerLine(state, text);
+  RestoreInput(state);
+  return read;
+}
+
+Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::ShortText& name,
+                   platform::ShortText& control) {
+  for (;;) {
+    dialog::EmptyConsoleLine(state);
+    dialog::SayConsole(state, texts.twiceFirst1);
+    dialog::SayConsole(state, texts.twiceFirst2);
+    if (!ReadHiddenLine(state, name)) {
+      return dialog::Terminate(state);
+    }
+    if (name.length == 0) {
+      dialog::TerminateProgram(state);
+      return Flow::Stop;
+    }
+    dialog::SayConsole(state, texts.twiceSecond1);
+    dialog::SayConsole(state, texts.twiceSecond2);
+    if (!ReadHiddenLine(state, control)) {
+      return dialog::Terminate(state);
+    }
+    if (!(name == control)) {
+      dialog::SayConsole(state, texts.namesDiffer);
+      dialog::SayConsole(state, texts.repeatAfterDiffer);
+    } else if (!platform::DatasetExists(name.chars)) {
+      dialog::SayConsole(state, Msg::DatasetMissing);
+      dialog::SayConsole(state, texts.repeatAfterMissing);
+    } else {
+      dialog::EmptyConsoleLine(state);
+      return Flow::Go;
+    }
+  }
+}
+
+// A line typed in clear, then wiped off the screen.
+bool ReadShownLine(RunState& state, platform::ShortText& text) {
+  const bool read = dialog::ReadAnswerLine(state, text);
+  platform::ClearScreen(state.console);
+  return read;
+}
+
+Flow TypeNameOnce(RunState& state, const DatasetNameTexts& texts, platform::ShortText& name) {
+  dialog::EmptyConsoleLine(state);
+  dialog::SayConsole(state, texts.once1);
+  dialog::SayConsole(state, texts.once2);
+  if (!ReadShownLine(state, name)) {
+    return dialog::Terminate(state);
+  }
+  while (name.length != 0 && !platform::DatasetExists(name.chars)) {
+    dialog::SayConsole(state, Msg::DatasetMissing);
+    dialog::SayPrompt(state, Msg::EnterValidDatasetName);
+    if (!ReadShownLine(state, name)) {
+      return dialog::Terminate(state);
+    }
+  }
+  if (name.length == 0) {
+    dialog::TerminateProgram(state);
+    return Flow::Stop;
+  }
+  return Flow::Go;
+}
+
+}  // namespace
+
+Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts, std::uint8_t& nameMode,
+                      platform::ShortText& name, platform::ShortText& control) {
+  if (nameMode == kOpen &&
+      AskModeMenu(state, texts.modeMenu, texts.modeMenuLines, dialog::Answers({0, 1, 9}),
+                  nameMode) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (nameMode == kNameTwiceHidden && TypeNameTwice(state, texts, name, control) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (nameMode == kNameOnceShown && TypeNameOnce(state, texts, name) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  return Flow::Go;
+}
+
+Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
+                           platform::ShortText& name, TextDataset& dataset) {
+  const platform::ShortText entered = name;
+  platform::FullPath(entered.chars, name);
+  if (name.length == 0 || !OpenTextDataset(dataset, name.chars)) {
+    return ReportDatasetUnreadable(state, texts, name.length == 0 ? entered : name);
+  }
+  return Flow::Go;
+}
+
+Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
+                             const platform::ShortText& name) {
+  dialog::Line line;
+  dialog::Add(line, state, texts.unreadableBegin);
+  dialog::Add(line, platform::View(name));
+  dialog::Add(line, state, texts.unreadableEnd);
+  dialog::WriteBothLine(state, line);
+  dialog::SayBoth(state, Msg::NoDatasetsProcessed);
+  dialog::TerminateProgram(state);
+  return Flow::Stop;
+}
+
+}  // namespace key
