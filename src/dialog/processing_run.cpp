@@ -2,10 +2,10 @@
 #include "dialog/processing.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "platform/input_file.h"
 #include "platform/interrupt.h"
 #include "platform/path_text.h"
 #include "platform/stamps.h"
+#include "platform/text_dataset.h"
 #include "platform/walk.h"
 
 namespace dialog {
@@ -22,7 +22,7 @@ struct Enumeration {
   RunState* state;
   ShortText walkDirectory;  // absolute path of the directory searched
   ShortText pattern;        // name part, wild cards allowed
-  platform::InputFile list;
+  platform::TextDataset list;
   bool matched = false;     // the last dataset loop found at least one entry
 };
 
@@ -151,7 +151,8 @@ bool PrepareSelection(Enumeration& run) {
       return EnterDirectoryOf(run, state.SelectionText.chars);
     case 2: {
       platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
-      return platform::OpenInputFile(run.list, state.SelectionText.chars) && !platform::InputAtEnd(run.list);
+      return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
+             platform::PeekDatasetByte(run.list) >= 0;
     }
     default: {
       const bool entered = platform::ChangeDirectory(state.SelectionDirectory.chars) &&
@@ -171,7 +172,7 @@ bool PrepareSelection(Enumeration& run) {
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   ShortText line;
-  while (!state.interrupted && platform::ReadInputLine(run.list, line)) {
+  while (!state.interrupted && platform::ReadDatasetLine(run.list, line)) {
     const std::string_view text = platform::View(line);
     ShortText entry;
     platform::Assign(entry, text.substr(0, text.find(' ')));
@@ -187,7 +188,7 @@ void EnumerateList(Enumeration& run) {
       ReportMissingDataset(state, entry.chars);
     }
   }
-  platform::CloseInputFile(run.list);
+  platform::CloseTextDataset(run.list);
 }
 
 void Enumerate(Enumeration& run) {
@@ -226,7 +227,7 @@ Flow RunProcessing(RunState& state) {
   if (found) {
     Enumerate(run);
   }
-  platform::CloseInputFile(run.list);
+  platform::CloseTextDataset(run.list);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);

@@ -100,10 +100,10 @@ Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts, std::uint8
 }
 
 Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
-                           platform::ShortText& name, TextDataset& dataset) {
+                           platform::ShortText& name, platform::TextDataset& dataset) {
   const platform::ShortText entered = name;
   platform::FullPath(entered.chars, name);
-  if (name.length == 0 || !OpenTextDataset(dataset, name.chars)) {
+  if (name.length == 0 || !platform::OpenTextDataset(dataset, name.chars)) {
     return ReportDatasetUnreadable(state, texts, name.length == 0 ? entered : name);
   }
   return Flow::Go;

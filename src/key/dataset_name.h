@@ -13,7 +13,7 @@
 
 #include "dialog/questions.h"
 #include "dialog/run_state.h"
-#include "key/text_dataset.h"
+#include "platform/text_dataset.h"
 #include "platform/short_text.h"
 
 namespace key {
@@ -64,7 +64,7 @@ struct DatasetNameTexts {
 // when there is no full path) and Stop; the dataset is then not open.
 [[nodiscard]] dialog::Flow OpenDatasetByFullPath(dialog::RunState& state,
                                                  const DatasetNameTexts& texts,
-                                                 platform::ShortText& name, TextDataset& dataset);
+                                                 platform::ShortText& name, platform::TextDataset& dataset);
 
 // The dataset `name` vanished or cannot be read since it was checked: key
 // material that silently came out shorter would encode with a key nobody can

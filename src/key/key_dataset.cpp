@@ -3,9 +3,15 @@
 #include "dialog/output.h"
 #include "key/dataset_name.h"
 #include "key/key_steps.h"
-#include "key/text_dataset.h"
+#include "platform/text_dataset.h"
 
 namespace key {
+
+using platform::CloseTextDataset;
+using platform::OpenTextDataset;
+using platform::PeekDatasetByte;
+using platform::ReadDatasetByte;
+using platform::TextDataset;
 
 namespace {
 

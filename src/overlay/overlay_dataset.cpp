@@ -33,7 +33,7 @@ constexpr key::DatasetNameTexts kOverlayDatasetTexts = {
 };
 
 Flow ReadFromDataset(RunState& state) {
-  key::TextDataset dataset;
+  platform::TextDataset dataset;
   if (key::OpenDatasetByFullPath(state, kOverlayDatasetTexts, state.OverlayDatasetName, dataset) ==
       Flow::Stop) {
     return Flow::Stop;
@@ -48,11 +48,11 @@ Flow ReadFromDataset(RunState& state) {
   if (result.end == ParseEnd::Error && !failed) {
     WriteInfoMessage(state, InfoSource::Dataset, result);
     dialog::SayBoth(state, Msg::NoDatasetsProcessed);
-    key::CloseTextDataset(dataset);
+    platform::CloseTextDataset(dataset);
     dialog::TerminateProgram(state);
     return Flow::Stop;
   }
-  key::CloseTextDataset(dataset);
+  platform::CloseTextDataset(dataset);
   if (failed) {
     return key::ReportDatasetUnreadable(state, kOverlayDatasetTexts, state.OverlayDatasetName);
   }

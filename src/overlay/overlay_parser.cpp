@@ -61,15 +61,15 @@ bool NextTypedCharacter(RunState& state, int& character) {
 
 // An overlay dataset in forms 1 to 6: line ends and empty lines are skipped;
 // its physical end or a Ctrl-Z ends the information.
-bool NextDatasetCharacter(key::TextDataset& dataset, int& character) {
-  while (IsLineEnd(key::PeekDatasetByte(dataset))) {
-    (void)key::ReadDatasetByte(dataset);
+bool NextDatasetCharacter(platform::TextDataset& dataset, int& character) {
+  while (IsLineEnd(platform::PeekDatasetByte(dataset))) {
+    (void)platform::ReadDatasetByte(dataset);
   }
-  const int next = key::PeekDatasetByte(dataset);
+  const int next = platform::PeekDatasetByte(dataset);
   if (next < 0 || next == kEndOfText) {
     return false;
   }
-  character = key::ReadDatasetByte(dataset);
+  character = platform::ReadDatasetByte(dataset);
   return true;
 }
 
@@ -79,19 +79,19 @@ bool NextDatasetCharacter(key::TextDataset& dataset, int& character) {
 // also where lines end in a lone LF and the count runs ahead. The physical
 // end ends it as well, should the dataset have shrunk meanwhile.
 bool NextCountedByte(InfoReader& reader, int& character) {
-  key::TextDataset& dataset = *reader.dataset;
-  while (IsLineEnd(key::PeekDatasetByte(dataset)) && reader.consumed < dataset.length) {
-    if (key::ReadDatasetByte(dataset) == kCarriageReturn &&
-        key::PeekDatasetByte(dataset) == kLineFeed) {
-      (void)key::ReadDatasetByte(dataset);
+  platform::TextDataset& dataset = *reader.dataset;
+  while (IsLineEnd(platform::PeekDatasetByte(dataset)) && reader.consumed < dataset.length) {
+    if (platform::ReadDatasetByte(dataset) == kCarriageReturn &&
+        platform::PeekDatasetByte(dataset) == kLineFeed) {
+      (void)platform::ReadDatasetByte(dataset);
     }
     reader.consumed += 2;
   }
-  if (reader.consumed >= dataset.length || key::PeekDatasetByte(dataset) < 0) {
+  if (reader.consumed >= dataset.length || platform::PeekDatasetByte(dataset) < 0) {
     return false;
   }
   ++reader.consumed;
-  character = key::ReadDatasetByte(dataset);
+  character = platform::ReadDatasetByte(dataset);
   return true;
 }
 

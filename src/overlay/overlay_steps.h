@@ -13,7 +13,7 @@
 #include "dialog/questions.h"
 #include "dialog/run_state.h"
 #include "key/key_steps.h"
-#include "key/text_dataset.h"
+#include "platform/text_dataset.h"
 
 namespace overlay {
 
@@ -40,7 +40,7 @@ struct InfoReader {
   InfoSource source = InfoSource::Parameter;
   std::string_view text;                // Parameter: the text of parameter 12
   std::size_t next = 0;                 // Parameter: index of the next character
-  key::TextDataset* dataset = nullptr;  // Dataset: the open overlay dataset
+  platform::TextDataset* dataset = nullptr;  // Dataset: the open overlay dataset
   std::uint64_t consumed = 0;           // Dataset, form 7: bytes counted against its length
 };
 

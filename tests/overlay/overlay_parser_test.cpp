@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "key/text_dataset.h"
+#include "platform/text_dataset.h"
 #include "overlay/overlay_steps.h"
 #include "support/scratch_dir.h"
 
@@ -51,14 +51,14 @@ class OverlayParserTest : public ::testing::Test {
 
   ParseResult ParseDataset(int form, const std::string& content) {
     testsupport::WriteFile(scratch.Path("overlay.txt"), content);
-    key::TextDataset dataset;
-    EXPECT_TRUE(key::OpenTextDataset(dataset, scratch.Path("overlay.txt").c_str()));
+    platform::TextDataset dataset;
+    EXPECT_TRUE(platform::OpenTextDataset(dataset, scratch.Path("overlay.txt").c_str()));
     state->overlay.form = static_cast<std::uint8_t>(form);
     InfoReader reader;
     reader.source = InfoSource::Dataset;
     reader.dataset = &dataset;
     const ParseResult result = overlay::ParseOverlayInfo(*state, reader);
-    key::CloseTextDataset(dataset);
+    platform::CloseTextDataset(dataset);
     return result;
   }
 

@@ -1,8 +1,8 @@
-#include "key/text_dataset.h"
+#include "platform/text_dataset.h"
 
 #include "platform/wipe.h"
 
-namespace key {
+namespace platform {
 
 namespace {
 
@@ -12,7 +12,7 @@ bool Refill(TextDataset& dataset) {
   }
   const std::uint64_t left = dataset.length - dataset.offset;
   const std::size_t size = left < kTextDatasetBuffer ? static_cast<std::size_t>(left) : kTextDatasetBuffer;
-  if (!platform::ReadDatasetAt(dataset.file, dataset.offset, dataset.buffer, size)) {
+  if (!ReadDatasetAt(dataset.file, dataset.offset, dataset.buffer, size)) {
     dataset.failed = true;
     return false;
   }
@@ -29,10 +29,10 @@ bool OpenTextDataset(TextDataset& dataset, const char* name) {
   dataset.offset = 0;
   dataset.begin = dataset.end = 0;
   dataset.failed = false;
-  if (!platform::OpenDataset(dataset.file, name)) {
+  if (!OpenDataset(dataset.file, name)) {
     return false;
   }
-  if (!platform::DatasetLength(dataset.file, dataset.length)) {
+  if (!DatasetLength(dataset.file, dataset.length)) {
     CloseTextDataset(dataset);
     return false;
   }
@@ -54,11 +54,30 @@ int ReadDatasetByte(TextDataset& dataset) {
   return byte;
 }
 
+bool ReadDatasetLine(TextDataset& dataset, ShortText& line) {
+  Clear(line);
+  int byte = ReadDatasetByte(dataset);
+  if (byte < 0) {
+    return false;
+  }
+  while (byte >= 0 && byte != '\r' && byte != '\n') {
+    if (line.length < kShortTextCapacity) {
+      line.chars[line.length++] = static_cast<char>(byte);
+    }
+    byte = ReadDatasetByte(dataset);
+  }
+  line.chars[line.length] = '\0';
+  if (byte == '\r' && PeekDatasetByte(dataset) == '\n') {
+    (void)ReadDatasetByte(dataset);
+  }
+  return true;
+}
+
 void CloseTextDataset(TextDataset& dataset) {
   // Only read from: a failed close loses nothing.
-  (void)platform::CloseDataset(dataset.file);
-  platform::WipeBytes(dataset.buffer, sizeof dataset.buffer);
+  (void)CloseDataset(dataset.file);
+  WipeBytes(dataset.buffer, sizeof dataset.buffer);
   dataset.begin = dataset.end = 0;
 }
 
-}  // namespace key
+}  // namespace platform

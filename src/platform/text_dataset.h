@@ -1,5 +1,6 @@
 #pragma once
-// A dataset read byte by byte as text (the key dataset, the overlay dataset),
+// A dataset read as text (the key dataset, the overlay dataset, the list
+// dataset),
 // through a fixed buffer held in the record. Reading never changes the
 // dataset. The buffer may hold key material: CloseTextDataset wipes it.
 
@@ -7,13 +8,14 @@
 #include <cstdint>
 
 #include "platform/dataset_file.h"
+#include "platform/short_text.h"
 
-namespace key {
+namespace platform {
 
 inline constexpr std::size_t kTextDatasetBuffer = 512;
 
 struct TextDataset {
-  platform::DatasetFile file;
+  DatasetFile file;
   std::uint64_t length = 0;   // bytes in the dataset when it was opened
   std::uint64_t offset = 0;   // position in the dataset of buffer[end]
   std::size_t begin = 0;      // unread bytes are buffer[begin, end)
@@ -32,7 +34,11 @@ struct TextDataset {
 // Consumes and returns the next byte, or -1 as PeekDatasetByte.
 int ReadDatasetByte(TextDataset& dataset);
 
+// Reads the next line into `line`: CR, LF and CR LF each end a line, and a
+// line longer than 255 bytes is cut after its 255th byte. False at the end.
+[[nodiscard]] bool ReadDatasetLine(TextDataset& dataset, ShortText& line);
+
 // Closes the dataset and wipes the buffer.
 void CloseTextDataset(TextDataset& dataset);
 
-}  // namespace key
+}  // namespace platform
