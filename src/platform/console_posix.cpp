@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/console.h"
+#include "platform/posix_io.h"
 #include "platform/terminal_guard_posix.h"
 
 namespace platform {
@@ -113,17 +114,8 @@ void DiscardTypeAhead(Console& console) {
 }
 
 void WriteBytes(Console& console, const char* data, std::size_t size) {
-  while (size > 0 && !console.writeFailed) {
-    const ssize_t n = write(Descriptor(console.output), data, size);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      console.writeFailed = true;
-      return;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
+  if (!console.writeFailed && !WriteAll(Descriptor(console.output), data, size)) {
+    console.writeFailed = true;
   }
 }
 

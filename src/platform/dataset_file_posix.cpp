@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/dataset_file.h"
+#include "platform/posix_io.h"
 
 namespace platform {
 
@@ -64,19 +65,10 @@ bool ReadDatasetAt(DatasetFile& file, std::uint64_t offset, std::uint8_t* data, 
   if (InjectedFault(&DatasetFaults::reads, &DatasetFaults::failRead)) {
     return false;
   }
-  while (size > 0) {
-    const ssize_t n = pread(Descriptor(file), data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
+  // A read that finds the end early (the dataset shrank) moves nothing: failure.
+  return TransferAll(size, [&](std::size_t done) {
+    return pread(Descriptor(file), data + done, size - done, static_cast<off_t>(offset + done));
+  });
 }
 
 bool WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t* data,
@@ -87,19 +79,9 @@ bool WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t*
   if (gDatasetFaults != nullptr && gDatasetFaults->beforeWrite != nullptr) {
     gDatasetFaults->beforeWrite(gDatasetFaults->writes);
   }
-  while (size > 0) {
-    const ssize_t n = pwrite(Descriptor(file), data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += static_cast<std::uint64_t>(n);
-  }
-  return true;
+  return TransferAll(size, [&](std::size_t done) {
+    return pwrite(Descriptor(file), data + done, size - done, static_cast<off_t>(offset + done));
+  });
 }
 
 bool CloseDataset(DatasetFile& file) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "platform/file.h"
+#include "platform/posix_io.h"
 
 namespace platform {
 
@@ -23,21 +24,7 @@ bool CreateOutputFile(OutputFile& file, const char* name) {
 }
 
 bool WriteOutputFile(OutputFile& file, const char* data, std::size_t size) {
-  if (file.handle < 0) {
-    return false;
-  }
-  while (size > 0) {
-    const ssize_t n = write(static_cast<int>(file.handle), data, size);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  return file.handle >= 0 && WriteAll(static_cast<int>(file.handle), data, size);
 }
 
 bool CloseOutputFile(OutputFile& file) {
