@@ -97,7 +97,7 @@ Flow AskControlLog(RunState& state) {
       fromParameter = false;
     }
   }
-  platform::FullPath(state.ControlLogName.chars, state.ControlLogPath);
+  (void)platform::FullPath(state.ControlLogName.chars, state.ControlLogPath);
   WriteLogHead(state);
   return state.DescriptionAnswer == 2 ? Flow::Stop : Flow::Go;
 }

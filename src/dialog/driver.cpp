@@ -88,7 +88,7 @@ void LeaveNoTrace(RunState& state) {
 
 int RunProgram(int argumentCount, const char* const* arguments, std::intptr_t input,
                std::intptr_t output, int introPauseMs) {
-  platform::PreventCoreDumps();
+  platform::PrepareProcess();
   // One record for the whole run, allocated once.
   auto state = std::make_unique<RunState>();
   platform::OpenConsole(state->console, input, output);

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "dialog/output.h"
 #include "dialog/processing.h"
 #include "platform/clock.h"
@@ -56,27 +58,32 @@ void WriteStatistics(RunState& state) {
   WriteBothLine(state, line);
 }
 
-// The program, the log and the list, key and overlay datasets are never
-// processed: neither under their full path nor through another name (a link)
-// for the same file.
-void NoteSkipIdentities(RunState& state) {
-  const ShortText* names[5] = {&state.ProgramPath, &state.ControlLogPath, &state.ListDatasetPath,
-                               &state.KeyDatasetName, &state.OverlayDatasetName};
-  for (int i = 0; i < 5; ++i) {
-    platform::IdentifyFile(names[i]->chars, state.skipIdentities[i]);
-    if (names[i]->length == 0) {
-      state.skipIdentities[i].known = false;
-    }
+// The program, the log and the list, key and overlay datasets, in the order
+// of `skipIdentities`.
+std::array<const ShortText*, kSkipNameCount> SkipPaths(const RunState& state) {
+  return {&state.ProgramPath, &state.ControlLogPath, &state.ListDatasetPath, &state.KeyDatasetName,
+          &state.OverlayDatasetName};
+}
+
+// These datasets are never processed: neither under their full path nor
+// through another name (a link) for the same file. The log and the list are
+// open, so their identity comes from the open file, whatever their names.
+void NoteSkipIdentities(RunState& state, const Enumeration& run) {
+  const auto paths = SkipPaths(state);
+  for (int i = 0; i < kSkipNameCount; ++i) {
+    platform::IdentifyFile(paths[i]->chars, state.skipIdentities[i]);
   }
+  platform::IdentifyOpenFile(state.ControlLog.handle, state.skipIdentities[1]);
+  platform::IdentifyOpenFile(run.list.file.handle, state.skipIdentities[2]);
 }
 
 bool IsSkipped(const RunState& state, const ShortText& fullPath, const char* name) {
-  const ShortText* names[5] = {&state.ProgramPath, &state.ControlLogPath, &state.ListDatasetPath,
-                               &state.KeyDatasetName, &state.OverlayDatasetName};
+  const auto paths = SkipPaths(state);
   platform::FileIdentity identity;
   platform::IdentifyFile(name, identity);
-  for (int i = 0; i < 5; ++i) {
-    if ((names[i]->length > 0 && *names[i] == fullPath) || platform::SameFile(identity, state.skipIdentities[i])) {
+  for (int i = 0; i < kSkipNameCount; ++i) {
+    if ((paths[i]->length > 0 && *paths[i] == fullPath) ||
+        platform::SameFile(identity, state.skipIdentities[i])) {
       return true;
     }
   }
@@ -150,7 +157,7 @@ bool PrepareSelection(Enumeration& run) {
     case 1:
       return EnterDirectoryOf(run, state.SelectionText.chars);
     case 2: {
-      platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
+      (void)platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
       return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
              platform::PeekDatasetByte(run.list) >= 0;
     }
@@ -188,7 +195,6 @@ void EnumerateList(Enumeration& run) {
       ReportMissingDataset(state, entry.chars);
     }
   }
-  platform::CloseTextDataset(run.list);
 }
 
 void Enumerate(Enumeration& run) {
@@ -218,7 +224,7 @@ Flow RunProcessing(RunState& state) {
   platform::DeferInterrupts();
   Enumeration run{&state, {}, {}, {}};
   const bool found = PrepareSelection(run);
-  NoteSkipIdentities(state);
+  NoteSkipIdentities(state, run);
   cipher::PrepareKey(state.cipher, state.InitialKey + 1, platform::kBaseTable,
                      state.StartupScreenCopy + platform::kExcerptOffset);
   if (state.cipher.oneUnit) {

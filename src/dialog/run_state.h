@@ -16,6 +16,8 @@ namespace dialog {
 using platform::ShortText;
 
 inline constexpr int kParameterCount = 12;
+// The program, the log and the list, key and overlay datasets.
+inline constexpr int kSkipNameCount = 5;
 
 // The overlay's form, limits and the pair being read.
 struct OverlayInfo {
@@ -87,7 +89,7 @@ struct RunState {
   ShortText ListDatasetPath;          // full path of the list dataset (mode 2)
 
   // Processing run.
-  platform::FileIdentity skipIdentities[5];  // the files of the skip names, however named
+  platform::FileIdentity skipIdentities[kSkipNameCount];  // the files of the skip names, however named
   bool interrupted = false;                   // an interrupt ended the enumeration
   std::uint8_t processingChunk[1 << 20];      // whole blocks are read and written through it
 

@@ -102,7 +102,7 @@ Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts, std::uint8
 Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
                            platform::ShortText& name, platform::TextDataset& dataset) {
   const platform::ShortText entered = name;
-  platform::FullPath(entered.chars, name);
+  (void)platform::FullPath(entered.chars, name);  // empty when it would not fit
   if (name.length == 0 || !platform::OpenTextDataset(dataset, name.chars)) {
     return ReportDatasetUnreadable(state, texts, name.length == 0 ? entered : name);
   }

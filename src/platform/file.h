@@ -13,7 +13,8 @@ struct OutputFile {
 
 // Creates the file `name`, or truncates it when it exists, for writing.
 // Returns false when that is not possible (missing directory, no permission,
-// an empty name, a directory of that name).
+// an empty name, a directory, FIFO, device or socket of that name: only a
+// regular file is ever truncated and written).
 [[nodiscard]] bool CreateOutputFile(OutputFile& file, const char* name);
 
 // Writes all `size` bytes; false when any of them could not be written.

@@ -1,6 +1,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file.h"
@@ -9,14 +10,23 @@
 namespace platform {
 
 bool CreateOutputFile(OutputFile& file, const char* name) {
-  if (name[0] == '\0') {
+  struct stat info {};
+  // Only a regular file is truncated: a FIFO would block the run, a device
+  // would be written to.
+  if (name[0] == '\0' || (stat(name, &info) == 0 && !S_ISREG(info.st_mode))) {
     return false;
   }
   int fd;
   do {
-    fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
+    return false;
+  }
+  // The name may have become something else since the stat.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0 ||
+      fcntl(fd, F_SETFL, 0) != 0) {
+    close(fd);
     return false;
   }
   file.handle = fd;

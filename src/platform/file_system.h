@@ -86,9 +86,8 @@ void CloseSearch(SearchRecord& search);
 // True when `name` is a directory that carries no attribute but kDirectory
 // (a hidden directory counts as missing). A symbolic link named here that
 // leads to a directory counts as that directory. Trailing separators are
-// ignored ("data/" is "data"; "/" is the root, "." and ".." count). A name part
-// with wild cards is searched with kDirectoriesAndDatasets: true when any match
-// is a plain directory.
+// ignored ("data/" is "data"; "/" is the root, "." and ".." count). A name
+// with wild cards is false: it names no one directory that could be entered.
 [[nodiscard]] bool DirectoryExists(const char* name);
 
 // Makes `path` the current directory; false for an empty path or on failure.
@@ -121,9 +120,9 @@ void SplitPath(const char* path, ShortText& directory, ShortText& namePart);
 // The full path of `path`: the directory of SplitPath, the separator and the
 // name part (JoinPath in platform/path_text.h). A dataset in the root thus
 // gives two separators ("//b.txt"). Empty when SplitPath gives no directory.
-// Full paths serve only comparisons: one longer than 255 bytes is cut, and
-// both sides of a comparison are cut alike.
-void FullPath(const char* path, ShortText& fullPath);
+// A full path that would be longer than 255 bytes is never cut (a cut path
+// names another file): `fullPath` is then empty and the result false.
+bool FullPath(const char* path, ShortText& fullPath);
 
 // The full path of the running program: the real path of the executable where
 // the platform tells it, otherwise FullPath of `argument0`.
@@ -139,6 +138,8 @@ struct FileIdentity {
 
 // The identity of the file `name`; `known` is false when it cannot be read.
 void IdentifyFile(const char* name, FileIdentity& identity);
+// The identity of the open file `handle` (a descriptor of this layer).
+void IdentifyOpenFile(std::intptr_t handle, FileIdentity& identity);
 
 inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.known && b.known && a.device == b.device && a.inode == b.inode;

@@ -178,16 +178,6 @@ bool DirectoryNamedExists(const char* path, std::string_view namePart) {
   return !IsHiddenName(namePart) && stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool DirectoryMatchExists(const char* pattern) {
-  SearchRecord search;
-  bool found = FindFirstEntry(search, pattern, kDirectoriesAndDatasets);
-  while (found && search.attributes != kDirectory) {
-    found = FindNextEntry(search);
-  }
-  CloseSearch(search);
-  return found;
-}
-
 // The current directory, kept as a handle so that the way back does not
 // depend on its path (which may be longer than a text or renamed meanwhile).
 struct DirectoryMark {
@@ -279,10 +269,13 @@ bool DirectoryExists(const char* name) {
   if (path.empty() || !SplitPathText(path, directoryPart, namePart)) {
     return false;
   }
+  // A name with wild cards names no one directory that could be entered.
+  if (HasWildcard(path)) {
+    return false;
+  }
   ShortText trimmed;
   Assign(trimmed, path);
-  return HasWildcard(View(namePart)) ? DirectoryMatchExists(trimmed.chars)
-                                     : DirectoryNamedExists(trimmed.chars, View(namePart));
+  return DirectoryNamedExists(trimmed.chars, View(namePart));
 }
 
 bool ChangeDirectory(const char* path) { return path[0] != '\0' && chdir(path) == 0; }
@@ -330,15 +323,15 @@ void SplitPath(const char* path, ShortText& directory, ShortText& namePart) {
   (void)SplitPathExactly(path, directory, namePart);
 }
 
-void FullPath(const char* path, ShortText& fullPath) {
+bool FullPath(const char* path, ShortText& fullPath) {
   ShortText directory;
   ShortText namePart;
   SplitPath(path, directory, namePart);
-  if (directory.length == 0) {
+  if (directory.length == 0 || !JoinPath(View(directory), View(namePart), fullPath)) {
     Clear(fullPath);
-    return;
+    return false;
   }
-  JoinPath(View(directory), View(namePart), fullPath);
+  return true;
 }
 
 void ProgramPath(const char* argument0, ShortText& path) {
@@ -348,16 +341,32 @@ void ProgramPath(const char* argument0, ShortText& path) {
     Assign(path, resolved);
     return;
   }
-  FullPath(argument0, path);
+  (void)FullPath(argument0, path);
 }
+
+namespace {
+
+void TakeIdentity(const struct stat& status, FileIdentity& identity) {
+  identity.device = static_cast<std::uint64_t>(status.st_dev);
+  identity.inode = static_cast<std::uint64_t>(status.st_ino);
+  identity.known = true;
+}
+
+}  // namespace
 
 void IdentifyFile(const char* name, FileIdentity& identity) {
   struct stat status {};
   identity = FileIdentity{};
   if (name[0] != '\0' && stat(name, &status) == 0) {
-    identity.device = static_cast<std::uint64_t>(status.st_dev);
-    identity.inode = static_cast<std::uint64_t>(status.st_ino);
-    identity.known = true;
+    TakeIdentity(status, identity);
+  }
+}
+
+void IdentifyOpenFile(std::intptr_t handle, FileIdentity& identity) {
+  struct stat status {};
+  identity = FileIdentity{};
+  if (handle >= 0 && fstat(static_cast<int>(handle), &status) == 0) {
+    TakeIdentity(status, identity);
   }
 }
 

@@ -24,11 +24,20 @@ extern "C" void NoteInterrupt(int signalNumber) {
 
 void DeferInterrupts() {
   gInterrupted = 0;
+  struct sigaction action {};
+  action.sa_handler = NoteInterrupt;
+  // Two interrupts arriving together are handled one after the other.
+  sigemptyset(&action.sa_mask);
   for (int signalNumber : kInterruptSignals) {
-    struct sigaction action {};
-    action.sa_handler = NoteInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    sigaddset(&action.sa_mask, signalNumber);
+  }
+  action.sa_flags = SA_RESTART;
+  for (int signalNumber : kInterruptSignals) {
+    struct sigaction previous {};
+    // A signal the caller chose to ignore (nohup) stays ignored.
+    if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+      continue;
+    }
     sigaction(signalNumber, &action, nullptr);
   }
 }

@@ -1,10 +1,12 @@
 #pragma once
-// Process-wide protection of the key material the program holds.
+// Process-wide settings made once at the start of a run.
 
 namespace platform {
 
-// Keeps the process from writing a core dump: a dump after a signal such as
-// SIGQUIT would put the typed key and the cipher state into a file.
-void PreventCoreDumps();
+// Keeps the process from writing a core dump (a dump after a signal such as
+// SIGQUIT would put the typed key and the cipher state into a file), and lets
+// a write to a closed pipe fail as a write instead of ending the program
+// without its closing sequence and without wiping the key material.
+void PrepareProcess();
 
 }  // namespace platform

@@ -1,12 +1,15 @@
+#include <csignal>
+
 #include <sys/resource.h>
 
 #include "platform/process.h"
 
 namespace platform {
 
-void PreventCoreDumps() {
+void PrepareProcess() {
   const rlimit none{0, 0};
   setrlimit(RLIMIT_CORE, &none);
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace platform

@@ -208,6 +208,7 @@ TEST_F(FileSystemTest, DatasetExistsOnlyForWritableRegularFiles) {
   EXPECT_FALSE(platform::MatchExists("dir"));
 }
 
+// A name with wild cards is no directory: it could not be entered later.
 TEST_F(FileSystemTest, DirectoryExistsForPlainDirectoriesAndLinksToThem) {
   MakeEveryKind();
   struct Case {
@@ -217,7 +218,7 @@ TEST_F(FileSystemTest, DirectoryExistsForPlainDirectoriesAndLinksToThem) {
   const Case cases[] = {
       {"dir", true},         {"dir/", true},          {"dirlink", true},     {root_ + "/dirlink", true},
       {"/", true},           {".", true},             {"..", true},          {"dir/..", true},
-      {"d*", true},          {".hiddendir", false},   {".dirlink", false},   {".hidden*", false},
+      {"d*", false},         {".hiddendir", false},   {".dirlink", false},   {".hidden*", false},
       {"f*", false},         {"plain", false},        {"fifo", false},       {"dangling", false},
       {"missing", false},    {"", false},
   };
