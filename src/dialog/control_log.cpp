@@ -65,12 +65,7 @@ void WriteLogHead(RunState& state) {
   std::uint8_t description[platform::kDescriptionSize];
   platform::Decipher(platform::StoredParameterDescription(state.Language), platform::kDescriptionSize,
                      description);
-  Line chunk;
-  for (std::size_t i = 0; i < platform::kDescriptionSize; i += kLineCapacity / 2) {
-    chunk.length = 0;
-    Add(chunk, std::string_view(reinterpret_cast<const char*>(description) + i, kLineCapacity / 2));
-    WriteLogText(state, chunk);
-  }
+  WriteLogText(state, std::string_view(reinterpret_cast<const char*>(description), sizeof description));
 }
 
 }  // namespace

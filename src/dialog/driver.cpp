@@ -26,9 +26,7 @@ void PrepareRun(RunState& state) {
   platform::Clear(state.ListDatasetPath);
   platform::Clear(state.KeyDatasetName);
   platform::Clear(state.OverlayDatasetName);
-  if (!platform::CurrentDirectory(state.StartDirectory)) {
-    platform::Clear(state.StartDirectory);
-  }
+  (void)platform::CurrentDirectory(state.StartDirectory);  // empty when unknown
   EmptyConsoleLine(state);
 }
 

@@ -85,7 +85,7 @@ void WriteBothLine(RunState& state, const Line& line) {
   WriteLogLine(state, line);
 }
 
-void WriteLogText(RunState& state, const Line& line) { WriteLogBytes(state, View(line)); }
+void WriteLogText(RunState& state, std::string_view text) { WriteLogBytes(state, text); }
 
 void WritePrompt(RunState& state, const Line& line) {
   platform::WriteBytes(state.console, line.chars, line.length);

@@ -40,8 +40,8 @@ inline std::string_view View(const Line& line) { return {line.chars, line.length
 void WriteConsoleLine(RunState& state, const Line& line);
 void WriteLogLine(RunState& state, const Line& line);
 void WriteBothLine(RunState& state, const Line& line);
-// Writes `line` to the log as it stands, without adding a line end.
-void WriteLogText(RunState& state, const Line& line);
+// Writes `text` to the log as it stands, without adding a line end.
+void WriteLogText(RunState& state, std::string_view text);
 // Writes `line` to the console without a line end, so the answer follows it.
 void WritePrompt(RunState& state, const Line& line);
 

@@ -71,6 +71,15 @@ struct SearchRecord {
 // `search.name` left as it was and the storage released.
 [[nodiscard]] bool FindNextEntry(SearchRecord& search);
 
+// Makes the current entry of a running search (a directory) the current
+// directory, never through a symbolic link, even if the entry was replaced
+// by one since it was found. False when it cannot be entered.
+[[nodiscard]] bool EnterFoundDirectory(const SearchRecord& search);
+
+// Makes the directory that a running search searches the current directory
+// again (the way back from EnterFoundDirectory, independent of "..").
+[[nodiscard]] bool ReturnToSearchedDirectory(const SearchRecord& search);
+
 // Releases the search's storage; safe to call twice or on a record never used.
 void CloseSearch(SearchRecord& search);
 

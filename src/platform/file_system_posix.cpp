@@ -234,6 +234,26 @@ bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filt
 
 bool FindNextEntry(SearchRecord& search) { return ReportNextMatch(search, true); }
 
+bool EnterFoundDirectory(const SearchRecord& search) {
+  const auto* list = static_cast<const MatchList*>(search.matches);
+  if (list == nullptr) {
+    return false;
+  }
+  const int fd = openat(list->directory, search.name.chars,
+                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  const bool entered = fchdir(fd) == 0;
+  close(fd);
+  return entered;
+}
+
+bool ReturnToSearchedDirectory(const SearchRecord& search) {
+  const auto* list = static_cast<const MatchList*>(search.matches);
+  return list != nullptr && fchdir(list->directory) == 0;
+}
+
 void CloseSearch(SearchRecord& search) { ReleaseMatches(search); }
 
 bool DatasetExists(const char* name) {

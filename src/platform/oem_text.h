@@ -60,18 +60,4 @@ constexpr std::size_t Utf8Length(const char* text) {
   return n;
 }
 
-// One text converted at compile time; `N` is the UTF-8 size, an upper bound.
-template <std::size_t N>
-struct OemText {
-  char chars[N + 1] = {};
-  std::size_t length = 0;
-};
-
-template <std::size_t N>
-consteval OemText<N - 1> ToOem(const char (&utf8)[N]) {
-  OemText<N - 1> text;
-  text.length = ConvertToOem(utf8, N - 1, text.chars);
-  return text;
-}
-
 }  // namespace platform

@@ -22,10 +22,10 @@ bool NextWalkable(SearchRecord& search) {
   return false;
 }
 
-// Enters the subdirectory `name`, walks it and comes back; false when the
-// visitor stopped the walk.
-bool WalkSubdirectory(const WalkVisitor& visitor, const char* name) {
-  if (!ChangeDirectory(name)) {
+// Enters the subdirectory the search found, walks it and comes back; false
+// when the visitor stopped the walk.
+bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search) {
+  if (!EnterFoundDirectory(search)) {
     return true;
   }
   ShortText directory;
@@ -33,8 +33,7 @@ bool WalkSubdirectory(const WalkVisitor& visitor, const char* name) {
   if (CurrentDirectory(directory)) {
     goOn = visitor.enteredDirectory(visitor.context, directory) && WalkDirectory(visitor);
   }
-  // Only plain directories are entered, so ".." is the one we came from.
-  if (!ChangeDirectory("..")) {
+  if (!ReturnToSearchedDirectory(search)) {
     return false;
   }
   return goOn;
@@ -53,7 +52,7 @@ bool WalkDirectory(const WalkVisitor& visitor) {
   }
   bool goOn = true;
   while (found && goOn) {
-    goOn = WalkSubdirectory(visitor, search.name.chars);
+    goOn = WalkSubdirectory(visitor, search);
     found = goOn && NextWalkable(search);
   }
   CloseSearch(search);
