@@ -19,9 +19,6 @@ using dialog::Flow;
 using dialog::Msg;
 using dialog::RunState;
 
-constexpr int kCarriageReturn = '\r';
-constexpr int kLineFeed = '\n';
-constexpr int kEndOfText = 0x1A;  // Ctrl-Z ends a hexadecimal key dataset
 
 constexpr Msg kNameModeMenu[] = {Msg::NameModeQuestion, Msg::ModeTwiceHidden,
                                  Msg::ModeSecondForControl, Msg::NameModeOnceShown,
@@ -43,40 +40,15 @@ constexpr DatasetNameTexts kKeyDatasetTexts = {
     .unreadableEnd = Msg::KeyDatasetUnreadableEnd,
 };
 
-bool IsLineEnd(int byte) { return byte == kCarriageReturn || byte == kLineFeed; }
-
-// Every line end counts as two bytes (CR LF) against the dataset's length, so
-// a dataset whose lines end in a lone LF or CR is read that many bytes short.
+// The key is every byte of the dataset but its line ends, at most 256, in the
+// counted reading (a line end counts two bytes against the length).
 void ReadAsciiKey(RunState& state, TextDataset& dataset) {
   std::uint64_t consumed = 0;
+  int byte = 0;
   state.KeyLength = 0;
-  while (consumed < dataset.length && state.KeyLength < kKeySize) {
-    for (int next = PeekDatasetByte(dataset); (next < 0 || IsLineEnd(next)) && consumed < dataset.length;
-         next = PeekDatasetByte(dataset)) {
-      // To the start of the next line: CR LF, a lone CR or a lone LF.
-      if (ReadDatasetByte(dataset) == kCarriageReturn && PeekDatasetByte(dataset) == kLineFeed) {
-        (void)ReadDatasetByte(dataset);
-      }
-      consumed += 2;
-    }
-    if (consumed < dataset.length) {
-      ++consumed;
-      state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(ReadDatasetByte(dataset));
-    }
+  while (state.KeyLength < kKeySize && platform::ReadCountedByte(dataset, consumed, byte)) {
+    state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(byte);
   }
-}
-
-bool HexAtEnd(TextDataset& dataset) {
-  const int next = PeekDatasetByte(dataset);
-  return next < 0 || next == kEndOfText;
-}
-
-// Skips line ends and empty lines; true when the dataset has ended.
-bool SkipDatasetLineEnds(TextDataset& dataset) {
-  while (IsLineEnd(PeekDatasetByte(dataset))) {
-    (void)ReadDatasetByte(dataset);
-  }
-  return HexAtEnd(dataset);
 }
 
 Flow ReportWrongHexInDataset(RunState& state, int character, int position) {
@@ -99,7 +71,7 @@ Flow ReportWrongHexInDataset(RunState& state, int character, int position) {
 
 Flow ReadHexKey(RunState& state, TextDataset& dataset) {
   state.KeyLength = 0;
-  while (state.KeyLength < kKeySize && !SkipDatasetLineEnds(dataset)) {
+  while (state.KeyLength < kKeySize && !platform::SkipLineEndsToEnd(dataset)) {
     const int first = ReadDatasetByte(dataset);
     ++state.KeyLength;
     const int high = HexDigitValue(first);
@@ -107,7 +79,7 @@ Flow ReadHexKey(RunState& state, TextDataset& dataset) {
       return ReportWrongHexInDataset(state, first, 2 * state.KeyLength - 1);
     }
     int low = 0;
-    if (SkipDatasetLineEnds(dataset)) {
+    if (platform::SkipLineEndsToEnd(dataset)) {
       WriteUnbalancedLine(state);
     } else {
       const int second = ReadDatasetByte(dataset);

@@ -12,12 +12,6 @@ using dialog::RunState;
 
 constexpr int kPositionTerminator = ':';
 constexpr int kValueTerminator = ',';
-constexpr int kCarriageReturn = '\r';
-constexpr int kLineFeed = '\n';
-constexpr int kEndOfText = 0x1A;  // Ctrl-Z ends an overlay dataset in forms 1 to 6
-
-bool IsLineEnd(int byte) { return byte == kCarriageReturn || byte == kLineFeed; }
-
 // Only the letters "a" to "z" change.
 int UpperCase(int character) {
   return character >= 'a' && character <= 'z' ? character - 'a' + 'A' : character;
@@ -62,35 +56,9 @@ bool NextTypedCharacter(RunState& state, int& character) {
 // An overlay dataset in forms 1 to 6: line ends and empty lines are skipped;
 // its physical end or a Ctrl-Z ends the information.
 bool NextDatasetCharacter(platform::TextDataset& dataset, int& character) {
-  while (IsLineEnd(platform::PeekDatasetByte(dataset))) {
-    (void)platform::ReadDatasetByte(dataset);
-  }
-  const int next = platform::PeekDatasetByte(dataset);
-  if (next < 0 || next == kEndOfText) {
+  if (platform::SkipLineEndsToEnd(dataset)) {
     return false;
   }
-  character = platform::ReadDatasetByte(dataset);
-  return true;
-}
-
-// An overlay dataset in form 7: every byte counts, Ctrl-Z included, and every
-// line end passed counts as two bytes (CR LF) against the dataset's length,
-// which ends the information. Files written elsewhere rely on this reading,
-// also where lines end in a lone LF and the count runs ahead. The physical
-// end ends it as well, should the dataset have shrunk meanwhile.
-bool NextCountedByte(InfoReader& reader, int& character) {
-  platform::TextDataset& dataset = *reader.dataset;
-  while (IsLineEnd(platform::PeekDatasetByte(dataset)) && reader.consumed < dataset.length) {
-    if (platform::ReadDatasetByte(dataset) == kCarriageReturn &&
-        platform::PeekDatasetByte(dataset) == kLineFeed) {
-      (void)platform::ReadDatasetByte(dataset);
-    }
-    reader.consumed += 2;
-  }
-  if (reader.consumed >= dataset.length || platform::PeekDatasetByte(dataset) < 0) {
-    return false;
-  }
-  ++reader.consumed;
   character = platform::ReadDatasetByte(dataset);
   return true;
 }
@@ -109,7 +77,7 @@ bool NextCharacter(RunState& state, InfoReader& reader, int& character) {
       read = NextTypedCharacter(state, character);
       break;
     case InfoSource::Dataset:
-      read = state.overlay.form == kBytestring ? NextCountedByte(reader, character)
+      read = state.overlay.form == kBytestring ? platform::ReadCountedByte(*reader.dataset, reader.consumed, character)
                                                : NextDatasetCharacter(*reader.dataset, character);
       break;
   }

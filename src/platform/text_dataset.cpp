@@ -6,6 +6,12 @@ namespace platform {
 
 namespace {
 
+constexpr int kCarriageReturn = '\r';
+constexpr int kLineFeed = '\n';
+constexpr int kEndOfText = 0x1A;  // Ctrl-Z
+
+bool IsLineEnd(int byte) { return byte == kCarriageReturn || byte == kLineFeed; }
+
 bool Refill(TextDataset& dataset) {
   if (dataset.failed || dataset.offset >= dataset.length) {
     return false;
@@ -60,16 +66,40 @@ bool ReadDatasetLine(TextDataset& dataset, ShortText& line) {
   if (byte < 0) {
     return false;
   }
-  while (byte >= 0 && byte != '\r' && byte != '\n') {
+  while (byte >= 0 && !IsLineEnd(byte)) {
     if (line.length < kShortTextCapacity) {
       line.chars[line.length++] = static_cast<char>(byte);
     }
     byte = ReadDatasetByte(dataset);
   }
   line.chars[line.length] = '\0';
-  if (byte == '\r' && PeekDatasetByte(dataset) == '\n') {
+  if (byte == kCarriageReturn && PeekDatasetByte(dataset) == kLineFeed) {
     (void)ReadDatasetByte(dataset);
   }
+  return true;
+}
+
+bool SkipLineEndsToEnd(TextDataset& dataset) {
+  while (IsLineEnd(PeekDatasetByte(dataset))) {
+    (void)ReadDatasetByte(dataset);
+  }
+  const int next = PeekDatasetByte(dataset);
+  return next < 0 || next == kEndOfText;
+}
+
+bool ReadCountedByte(TextDataset& dataset, std::uint64_t& consumed, int& byte) {
+  while (IsLineEnd(PeekDatasetByte(dataset)) && consumed < dataset.length) {
+    // To the start of the next line: CR LF, a lone CR or a lone LF.
+    if (ReadDatasetByte(dataset) == kCarriageReturn && PeekDatasetByte(dataset) == kLineFeed) {
+      (void)ReadDatasetByte(dataset);
+    }
+    consumed += 2;
+  }
+  if (consumed >= dataset.length || PeekDatasetByte(dataset) < 0) {
+    return false;
+  }
+  ++consumed;
+  byte = ReadDatasetByte(dataset);
   return true;
 }
 

@@ -38,6 +38,18 @@ int ReadDatasetByte(TextDataset& dataset);
 // line longer than 255 bytes is cut after its 255th byte. False at the end.
 [[nodiscard]] bool ReadDatasetLine(TextDataset& dataset, ShortText& line);
 
+// Skips line ends and empty lines. True when the text has then ended: at the
+// physical end or at a Ctrl-Z (0x1A), which ends a text as well.
+[[nodiscard]] bool SkipLineEndsToEnd(TextDataset& dataset);
+
+// Reads the next byte in the counted reading of a dataset: line ends are
+// passed over, and every line end passed counts as two bytes (CR LF) against
+// the dataset's length, kept in `consumed`; every other byte counts one. The
+// text ends when the count reaches the length (so a dataset whose lines end
+// in a lone LF or CR is read that many bytes short) or at the physical end.
+// False at that end.
+[[nodiscard]] bool ReadCountedByte(TextDataset& dataset, std::uint64_t& consumed, int& byte);
+
 // Closes the dataset and wipes the buffer.
 void CloseTextDataset(TextDataset& dataset);
 
