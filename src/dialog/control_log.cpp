@@ -10,9 +10,7 @@ namespace {
 void AnnounceLog(RunState& state) {
   SayConsole(state, Msg::LogAnnounceFirst);
   Line line;
-  Add(line, state, Msg::LogAnnounceBegin);
-  Add(line, platform::View(state.ControlLogName));
-  Add(line, state, Msg::LogAnnounceEnd);
+  AddFramed(line, state, Msg::LogAnnounceBegin, platform::View(state.ControlLogName), Msg::LogAnnounceEnd);
   WriteConsoleLine(state, line);
 }
 
@@ -42,9 +40,7 @@ bool CreateLog(RunState& state) {
     return true;
   }
   Line line;
-  Add(line, state, Msg::LogCannotCreateBegin);
-  Add(line, platform::View(state.ControlLogName));
-  Add(line, state, Msg::LogCannotCreateEnd);
+  AddFramed(line, state, Msg::LogCannotCreateBegin, platform::View(state.ControlLogName), Msg::LogCannotCreateEnd);
   WriteConsoleLine(state, line);
   return false;
 }

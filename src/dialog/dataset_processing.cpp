@@ -13,9 +13,7 @@ constexpr std::uint64_t kBlockLength = 512;
 
 void ReportNameLine(RunState& state, const char* name, Msg ending, bool toLog) {
   Line line;
-  Add(line, state, Msg::DatasetBegin);
-  Add(line, name);
-  Add(line, state, ending);
+  AddFramed(line, state, Msg::DatasetBegin, name, ending);
   if (toLog) {
     WriteBothLine(state, line);
   } else {
@@ -41,9 +39,7 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   WriteConsoleLine(state, second);
   SayConsole(state, Msg::LengthNotModified);
   Line log;
-  Add(log, state, Msg::LengthErrorBegin);
-  Add(log, name);
-  Add(log, state, Msg::LengthErrorEnd);
+  AddFramed(log, state, Msg::LengthErrorBegin, name, Msg::LengthErrorEnd);
   WriteLogLine(state, log);
 }
 

@@ -27,9 +27,7 @@ void ReportLogWriteFailure(RunState& state) {
   }
   state.logWriteFailed = true;
   Line line;
-  Add(line, state, Msg::LogCannotCreateBegin);
-  Add(line, platform::View(state.ControlLogName));
-  Add(line, state, Msg::LogWriteFailedEnd);
+  AddFramed(line, state, Msg::LogCannotCreateBegin, platform::View(state.ControlLogName), Msg::LogWriteFailedEnd);
   WriteConsoleLine(state, line);
 }
 
@@ -43,6 +41,12 @@ void Add(Line& line, std::string_view text) {
 }
 
 void Add(Line& line, const RunState& state, Msg message) { Add(line, Text(message, state.Language)); }
+
+void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after) {
+  Add(line, state, before);
+  Add(line, text);
+  Add(line, state, after);
+}
 
 void AddNumber(Line& line, long long value, int width) {
   char digits[32];

@@ -26,6 +26,9 @@ struct Line {
 // Appends to `line`; what does not fit is dropped.
 void Add(Line& line, std::string_view text);
 void Add(Line& line, const RunState& state, Msg message);
+// Appends the text of `before`, `text` (a name, as it stands) and the text of
+// `after`: the frame of every message that names something.
+void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after);
 // Appends `value` in decimal, right-aligned in `width` characters (0: no blanks).
 void AddNumber(Line& line, long long value, int width = 0);
 // Appends `value` in fixed notation without decimals, right-aligned in `width`.

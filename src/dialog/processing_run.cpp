@@ -92,9 +92,7 @@ bool IsSkipped(const RunState& state, const ShortText& fullPath, const char* nam
 
 void ReportIgnored(RunState& state, const char* name) {
   Line line;
-  Add(line, state, Msg::DatasetBegin);
-  Add(line, name);
-  Add(line, state, Msg::DatasetIgnoredEnd);
+  AddFramed(line, state, Msg::DatasetBegin, name, Msg::DatasetIgnoredEnd);
   WriteConsoleLine(state, line);
 }
 
@@ -122,9 +120,7 @@ bool DatasetLoop(Enumeration& run) {
 
 void WriteSubdirectoryLine(RunState& state, const ShortText& directory) {
   Line line;
-  Add(line, state, Msg::SubdirectoryBegin);
-  Add(line, platform::View(directory));
-  Add(line, state, Msg::SubdirectoryEnd);
+  AddFramed(line, state, Msg::SubdirectoryBegin, platform::View(directory), Msg::SubdirectoryEnd);
   WriteBothLine(state, line);
 }
 

@@ -132,9 +132,7 @@ Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount, AllowedAns
       return Flow::Go;
     }
     Line line;
-    Add(line, state, Msg::WrongInputBegin);
-    Add(line, platform::View(state.AnswerText));
-    Add(line, state, Msg::WrongInputEnd);
+    AddFramed(line, state, Msg::WrongInputBegin, platform::View(state.AnswerText), Msg::WrongInputEnd);
     WritePrompt(state, line);
   }
 }

@@ -112,9 +112,7 @@ Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
 Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
                              const platform::ShortText& name) {
   dialog::Line line;
-  dialog::Add(line, state, texts.unreadableBegin);
-  dialog::Add(line, platform::View(name));
-  dialog::Add(line, state, texts.unreadableEnd);
+  dialog::AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
   dialog::WriteBothLine(state, line);
   dialog::SayBoth(state, Msg::NoDatasetsProcessed);
   dialog::TerminateProgram(state);

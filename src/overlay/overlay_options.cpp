@@ -120,9 +120,7 @@ Flow ReadLimit(RunState& state, const dialog::Line& prompt, int termination, int
       return Flow::Go;
     }
     dialog::Line correction;
-    dialog::Add(correction, state, Msg::WrongInputBegin);
-    dialog::Add(correction, platform::View(state.AnswerText));
-    dialog::Add(correction, state, Msg::WrongInputEnd);
+    dialog::AddFramed(correction, state, Msg::WrongInputBegin, platform::View(state.AnswerText), Msg::WrongInputEnd);
     dialog::WritePrompt(state, correction);
   }
 }

@@ -5,10 +5,16 @@
 #include <gtest/gtest.h>
 
 #include "platform/intro_screen.h"
+#include "support/closing_lines.h"
 #include "support/dialog_run.h"
 #include "support/scratch_dir.h"
 
 namespace {
+
+using testsupport::kEnglishEnd;
+using testsupport::kEnglishTerminating;
+using testsupport::kGermanEnd;
+using testsupport::kGermanTerminating;
 
 using testsupport::DialogResult;
 using testsupport::DirectoryGuard;
@@ -37,12 +43,6 @@ std::string Description(int language) {
 }
 
 const char* const kLanguageQuestion = "Language / Sprache:\n  english    -->  0\n  deutsch    -->  1\n";
-const char* const kEnglishEnd =
-    "\nEn-/decoding program  T A R V E X 5  1.0  terminated.\n";
-const char* const kGermanEnd =
-    "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
-const char* const kEnglishLogEnd = "\nEn-/decoding program  T A R V E X 5  1.0  terminated.\n";
-const char* const kGermanLogEnd = "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
 
 const char* const kEnglishSelectionMenu =
     "Which datasets should be processed?\n"
@@ -122,7 +122,7 @@ TEST_F(DialogTest, WholeConsoleDialogInEnglish) {
   EXPECT_EQ(Log(), LogHead(0) + Description(0) +
                        LogLines("The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
                                 "  T e r m i n a t i n g   p r o g r a m !  \n" +
-                                std::string(kEnglishLogEnd)));
+                                std::string(kEnglishEnd)));
 }
 
 TEST_F(DialogTest, GermanParametersInvalidThenAskedAtTheConsole) {
@@ -149,7 +149,7 @@ TEST_F(DialogTest, GermanParametersInvalidThenAskedAtTheConsole) {
   EXPECT_EQ(result.output, expected);
   EXPECT_EQ(Log(), LogHead(1) + LogLines("Die Dateien des Verzeichnisses \xAFsub\xAE sollen bearbeitet werden.\n"
                                          "  P r o g r a m m a b b r u c h !  \n" +
-                                         std::string(kGermanLogEnd)));
+                                         std::string(kGermanEnd)));
 }
 
 // Parameters 3 and 4 from the command line, each confirmed on both streams.
@@ -226,7 +226,7 @@ TEST_F(DialogTest, DescriptionAndEndWritesTheWholeDescriptionToTheLog) {
     const DialogResult result = RunDialog({std::to_string(language)}, "log.txt\n2\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(Log(), LogHead(language) + Description(language) +
-                         LogLines(language == 0 ? kEnglishLogEnd : kGermanLogEnd));
+                         LogLines(language == 0 ? kEnglishEnd : kGermanEnd));
     const std::string end = language == 0 ? kEnglishEnd : kGermanEnd;
     EXPECT_EQ(result.output.substr(result.output.size() - end.size()), end);
     EXPECT_EQ(result.output.find("T e r m i n"), std::string::npos);

@@ -5,10 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/closing_lines.h"
 #include "support/dialog_run.h"
 #include "support/scratch_dir.h"
 
 namespace {
+
+using testsupport::kEnglishEnd;
+using testsupport::kEnglishTerminating;
+using testsupport::kGermanEnd;
+using testsupport::kGermanTerminating;
 
 using testsupport::DialogResult;
 using testsupport::LogLines;
@@ -18,10 +24,6 @@ using testsupport::ScratchDir;
 
 const char* const kEnglishForm = "The dataset(s) will be encoded as single units.\n";
 const char* const kGermanForm = "Die Datei(en) soll(en) einzeln verschl\x81sselt werden.\n";
-const char* const kEnglishEnd = "\nEn-/decoding program  T A R V E X 5  1.0  terminated.\n";
-const char* const kGermanEnd = "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
-const char* const kEnglishTerminating = "  T e r m i n a t i n g   p r o g r a m !  \n";
-const char* const kGermanTerminating = "  P r o g r a m m a b b r u c h !  \n";
 
 const char* const kEnglishCharsetMenu =
     "Which character set you want to choose to enter the key?\n"

@@ -11,10 +11,16 @@
 #include "dialog/run_state.h"
 #include "overlay/overlay.h"
 #include "platform/file.h"
+#include "support/closing_lines.h"
 #include "support/dialog_run.h"
 #include "support/scratch_dir.h"
 
 namespace {
+
+using testsupport::kEnglishEnd;
+using testsupport::kEnglishTerminating;
+using testsupport::kGermanEnd;
+using testsupport::kGermanTerminating;
 
 using testsupport::ContentOf;
 using testsupport::LogLines;
@@ -33,8 +39,6 @@ struct Outcome {
   std::uint8_t key[257] = {};
 };
 
-const char* const kEnglishTermination = "  T e r m i n a t i n g   p r o g r a m !  \n";
-const char* const kGermanTermination = "  P r o g r a m m a b b r u c h !  \n";
 
 const char* const kEnglishFormMenu =
     "\n"
@@ -289,7 +293,7 @@ TEST_F(OverlayDialogTest, TerminationAtEveryQuestion) {
     SCOPED_TRACE(c.input);
     const Outcome outcome = Run(c.language, c.parameters, c.input);
     EXPECT_TRUE(outcome.stopped);
-    const std::string termination = c.language == 0 ? kEnglishTermination : kGermanTermination;
+    const std::string termination = c.language == 0 ? kEnglishTerminating : kGermanTerminating;
     EXPECT_EQ(outcome.console.substr(outcome.console.size() - termination.size()), termination);
     EXPECT_EQ(outcome.log, LogLines(termination));
   }
@@ -350,8 +354,8 @@ TEST_F(OverlayDialogTest, ParameterMessagesInBothLanguages) {
                                     : "Der 12. in der Befehlszeile \x81" "bergebene Parameter ist ung\x81ltig.\n";
     const std::string menu = c.language == 0 ? kEnglishModeMenu : kGermanModeMenu;
     EXPECT_EQ(From(outcome.console, invalid.substr(0, 7)), invalid + c.message + "\n" + menu +
-                                                            (c.language == 0 ? kEnglishTermination
-                                                                             : kGermanTermination));
+                                                            (c.language == 0 ? kEnglishTerminating
+                                                                             : kGermanTerminating));
     EXPECT_EQ(outcome.log.substr(0, LogLines(invalid + c.message).size()), LogLines(invalid + c.message));
   }
 }
@@ -420,7 +424,7 @@ TEST_F(OverlayDialogTest, TwiceWithoutEchoWithControlInput) {
             "   1  den aktuellen Eingabeprozess wiederholen   oder\n"
             "   9  das Programm abbrechen ?\n"
             "Geben Sie bitte die zugeh\x94rige Zahl an: " +
-                std::string(kGermanTermination));
+                std::string(kGermanTerminating));
 }
 
 // Errors at the keyboard go to the console and the log; an error in the
@@ -607,7 +611,7 @@ TEST_F(OverlayDialogTest, DatasetNameTypedOnceWithEcho) {
   EXPECT_TRUE(outcome.stopped);
   EXPECT_NE(outcome.console.find("Die angegebene Datei existiert nicht!\n"
                                  "Geben Sie bitte einen g\x81ltigen Dateinamen an: " +
-                                 std::string(kGermanTermination)),
+                                 std::string(kGermanTerminating)),
             std::string::npos);
 }
 
@@ -663,7 +667,7 @@ TEST_F(OverlayDialogTest, DatasetErrorsEndTheProgram) {
     WriteFile(path, c.content);
     const Outcome outcome = Run(c.language, Open(c.form, "(ov.txt)"), "");
     EXPECT_TRUE(outcome.stopped);
-    const std::string termination = c.language == 0 ? kEnglishTermination : kGermanTermination;
+    const std::string termination = c.language == 0 ? kEnglishTerminating : kGermanTerminating;
     EXPECT_EQ(From(outcome.console, c.expected.substr(0, 10)), c.expected + termination);
     EXPECT_EQ(outcome.log, LogLines(c.expected + termination));
   }
