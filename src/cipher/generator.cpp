@@ -118,7 +118,7 @@ ProductPath BestProductPath() {
 }
 
 int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int steps, int groups,
-                      BlockKeys& keys) {
+                      const BlockKeys& keys) {
   switch (path) {
     case ProductPath::kFusedVector:
       return RunBothFusedVector(gen1, gen2, steps, groups, keys);
@@ -130,7 +130,7 @@ int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int st
   return RunBothInteger(gen1, gen2, steps, groups, keys);
 }
 
-void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys& keys) {
+void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const BlockKeys& keys) {
   const int groups = n / kGroupLength;
   const int steps = (n + kGroupLength - 1) / kGroupLength;
   const std::uint64_t shift = ExponentShift(state.expByte);
@@ -148,7 +148,7 @@ void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys&
   FinishPass(state, 2, stop, steps, steps, keys.pass2);
 }
 
-void GenerateBlockKeys(CipherState& state, int n, BlockKeys& keys) {
+void GenerateBlockKeys(CipherState& state, int n, const BlockKeys& keys) {
   GenerateBlockKeysBy(BestProductPath(), state, n, keys);
 }
 

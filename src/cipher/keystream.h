@@ -31,14 +31,14 @@ ProductPath BestProductPath();
 // only within the first `groups` steps). Returns that step's index (its step
 // taken and keys written, the reseed not done), or `steps`.
 int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int steps, int groups,
-                      BlockKeys& keys);
+                      const BlockKeys& keys);
 
 // GenerateBlockKeys (generator.h) by a chosen path.
-void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys& keys);
+void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const BlockKeys& keys);
 
 // The paths' own loops (keystream_portable.cpp, keystream_x86.cpp).
-int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys);
-int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys);
-int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys);
+int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
+int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
+int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
 
 }  // namespace cipher

@@ -57,7 +57,7 @@ TARVEX5_TARGET_FMA inline void StoreKeyOfLanes(std::uint8_t* destination, __m128
 }  // namespace
 
 TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
-                                          BlockKeys& keys) {
+                                          const BlockKeys& keys) {
   __m128d a = _mm_set_pd(gen2.a, gen1.a);
   __m128d b = _mm_set_pd(gen2.b, gen1.b);
   const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
@@ -93,7 +93,7 @@ TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int 
 namespace cipher {
 
 // Not reached: PathAvailable() is false for this path off x86.
-int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys) {
+int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys) {
   return RunBothFused(gen1, gen2, steps, groups, keys);
 }
 

@@ -84,8 +84,8 @@ TEST(Generator, BlockKeysFollowTheStepByStepGenerators) {
         }
         CipherState literal = state;
 
-        cipher::BlockKeys keys;
-        cipher::GenerateBlockKeysBy(path, state, c.n, keys);
+        cipher::BlockKeyBuffer keys;
+        cipher::GenerateBlockKeysBy(path, state, c.n, {keys.pass1, keys.pass2});
         ExpectStepByStep(literal, 1, c.n, keys.pass1);
         ExpectStepByStep(literal, 2, c.n, keys.pass2);
         cipher_test::ExpectSameRunningState(literal, state);
