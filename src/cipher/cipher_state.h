@@ -11,7 +11,9 @@ inline constexpr int kMaxBlockLength = 1023;
 
 // The way the block transform does its byte work: the portable loops, or
 // vectors of 32 (AVX2) or 64 bytes (AVX-512 with byte permutes). Every way
-// gives the same bytes. kFastest takes the fastest this processor has.
+// gives the same bytes. kFastest takes AVX-512 where the processor has it and
+// the portable loops elsewhere; a path the processor lacks falls back to the
+// portable loops.
 enum class BytePath : std::uint8_t { kFastest, kScalar, kAvx2, kAvx512 };
 
 struct Generator {
