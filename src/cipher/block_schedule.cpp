@@ -38,8 +38,7 @@ bool ScheduleBlock(CipherState& state, BlockSchedule& schedule, int n) {
       (newTables && schedule.tableCount == kScheduleTables)) {
     return false;
   }
-  AdvanceBlock(state, n,
-               {schedule.pass1 + schedule.keyBytes, schedule.pass2 + schedule.keyBytes});
+  AdvanceBlock(state, n, {schedule.pass1 + schedule.keyBytes, schedule.pass2 + schedule.keyBytes});
   if (newTables) {
     AddTables(state, schedule);
   }

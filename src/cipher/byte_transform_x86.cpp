@@ -119,7 +119,8 @@ TARVEX5_TARGET_AVX512 void EncodeBytesAvx512(const ByteWork& work, std::uint8_t*
     const __m512i g = _mm512_xor_si512(SuffixXor64(_mm512_load_si512(substituted + at)), carry);
     carry = _mm512_broadcastb_epi8(_mm512_castsi512_si128(g));
     const __m512i mixed = Mix64(s, g, Work64(work, at));
-    const __m512i c = Look64(s, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass2 + at)));
+    const __m512i c =
+        Look64(s, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass2 + at)));
     _mm512_mask_storeu_epi8(d + at, lanes, c);
   }
 }
@@ -137,8 +138,8 @@ TARVEX5_TARGET_AVX512 void DecodeBytesAvx512(const ByteWork& work, std::uint8_t*
   }
   _mm512_store_si512(chained + end, _mm512_setzero_si512());
   const __m512i ramp = _mm512_load_si512(kRamp);
-  const __m512i ahead = _mm512_add_epi8(ramp, _mm512_set1_epi8(1));    // byte 63 from the next
-  const __m512i behind = _mm512_sub_epi8(ramp, _mm512_set1_epi8(1));   // byte 0 from the previous
+  const __m512i ahead = _mm512_add_epi8(ramp, _mm512_set1_epi8(1));   // byte 63 from the next
+  const __m512i behind = _mm512_sub_epi8(ramp, _mm512_set1_epi8(1));  // byte 0 from the previous
   __m512i fPrevious = _mm512_setzero_si512();
   for (int at = 0; at < n; at += 64) {
     const __mmask64 lanes = Lanes64(at, n);
@@ -147,7 +148,8 @@ TARVEX5_TARGET_AVX512 void DecodeBytesAvx512(const ByteWork& work, std::uint8_t*
     const __m512i f = Look64(si, _mm512_xor_si512(g, gNext));
     const __m512i t = _mm512_xor_si512(f, _mm512_permutex2var_epi8(f, behind, fPrevious));
     const __m512i mixed = Mix64(si, t, Work64(work, at));
-    const __m512i plain = Look64(si, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass1 + at)));
+    const __m512i plain =
+        Look64(si, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass1 + at)));
     _mm512_mask_storeu_epi8(d + at, lanes, plain);
     fPrevious = f;
   }
@@ -219,8 +221,9 @@ TARVEX5_TARGET_AVX2 inline void Store32(std::uint8_t* destination, int count, __
 
 // All bytes at or past `count` become zero.
 TARVEX5_TARGET_AVX2 inline __m256i Within32(__m256i x, int count) {
-  const __m256i inside = _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(count < 32 ? count : 32)),
-                                           _mm256_load_si256(reinterpret_cast<const __m256i*>(kRamp)));
+  const __m256i inside =
+      _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(count < 32 ? count : 32)),
+                        _mm256_load_si256(reinterpret_cast<const __m256i*>(kRamp)));
   return _mm256_and_si256(x, inside);
 }
 
@@ -228,13 +231,13 @@ TARVEX5_TARGET_AVX2 inline __m256i PrefixXor32(__m256i x) {
   x = _mm256_xor_si256(x, _mm256_slli_epi64(x, 8));
   x = _mm256_xor_si256(x, _mm256_slli_epi64(x, 16));
   x = _mm256_xor_si256(x, _mm256_slli_epi64(x, 32));
-  const __m256i totals = _mm256_shuffle_epi8(
-      x, _mm256_set_epi64x(0x0F0F0F0F0F0F0F0F, 0x0707070707070707, 0x0F0F0F0F0F0F0F0F,
-                           0x0707070707070707));
+  const __m256i totals =
+      _mm256_shuffle_epi8(x, _mm256_set_epi64x(0x0F0F0F0F0F0F0F0F, 0x0707070707070707,
+                                               0x0F0F0F0F0F0F0F0F, 0x0707070707070707));
   const __m256i before = _mm256_slli_si256(totals, 8);  // within each half
   const __m256i firstHalf = _mm256_xor_si256(before, totals);
-  const __m256i across = _mm256_blend_epi32(_mm256_permute4x64_epi64(firstHalf, 0x55),
-                                            _mm256_setzero_si256(), 0x0F);
+  const __m256i across =
+      _mm256_blend_epi32(_mm256_permute4x64_epi64(firstHalf, 0x55), _mm256_setzero_si256(), 0x0F);
   return _mm256_xor_si256(x, _mm256_xor_si256(before, across));
 }
 
@@ -242,12 +245,12 @@ TARVEX5_TARGET_AVX2 inline __m256i SuffixXor32(__m256i x) {
   x = _mm256_xor_si256(x, _mm256_srli_epi64(x, 8));
   x = _mm256_xor_si256(x, _mm256_srli_epi64(x, 16));
   x = _mm256_xor_si256(x, _mm256_srli_epi64(x, 32));
-  const __m256i totals = _mm256_shuffle_epi8(
-      x, _mm256_set_epi64x(0x0808080808080808, 0, 0x0808080808080808, 0));
+  const __m256i totals =
+      _mm256_shuffle_epi8(x, _mm256_set_epi64x(0x0808080808080808, 0, 0x0808080808080808, 0));
   const __m256i after = _mm256_srli_si256(totals, 8);
   const __m256i secondHalf = _mm256_xor_si256(after, totals);
-  const __m256i across = _mm256_blend_epi32(_mm256_setzero_si256(),
-                                            _mm256_permute4x64_epi64(secondHalf, 0xAA), 0x0F);
+  const __m256i across =
+      _mm256_blend_epi32(_mm256_setzero_si256(), _mm256_permute4x64_epi64(secondHalf, 0xAA), 0x0F);
   return _mm256_xor_si256(x, _mm256_xor_si256(after, across));
 }
 
@@ -259,7 +262,8 @@ TARVEX5_TARGET_AVX2 void EncodeBytesAvx2(const ByteWork& work, std::uint8_t* d, 
   __m256i carry = _mm256_setzero_si256();
   for (int at = 0; at < n; at += 32) {
     const int count = n - at;
-    const __m256i u = _mm256_xor_si256(Look32(s, Load32(d + at, count)), Load32(work.pass1 + at, count));
+    const __m256i u =
+        _mm256_xor_si256(Look32(s, Load32(d + at, count)), Load32(work.pass1 + at, count));
     const __m256i f = _mm256_xor_si256(PrefixXor32(Mix32(s, u, Work32(work, at))), carry);
     carry = _mm256_shuffle_epi8(_mm256_permute4x64_epi64(f, 0xFF), _mm256_set1_epi8(7));
     _mm256_store_si256(reinterpret_cast<__m256i*>(substituted + at), Within32(Look32(s, f), count));
@@ -281,7 +285,8 @@ TARVEX5_TARGET_AVX2 void DecodeBytesAvx2(const ByteWork& work, std::uint8_t* d, 
   int end = 0;
   for (int at = 0; at < n; at += 32) {
     const int count = n - at;
-    const __m256i x = _mm256_xor_si256(Look32(si, Load32(d + at, count)), Load32(work.pass2 + at, count));
+    const __m256i x =
+        _mm256_xor_si256(Look32(si, Load32(d + at, count)), Load32(work.pass2 + at, count));
     _mm256_store_si256(reinterpret_cast<__m256i*>(chained + at),
                        Within32(Mix32(si, x, Work32(work, at)), count));
     end = at + 32;
@@ -294,7 +299,8 @@ TARVEX5_TARGET_AVX2 void DecodeBytesAvx2(const ByteWork& work, std::uint8_t* d, 
     const __m256i next = _mm256_load_si256(reinterpret_cast<const __m256i*>(chained + at + 32));
     const __m256i gNext = _mm256_alignr_epi8(_mm256_permute2x128_si256(g, next, 0x21), g, 1);
     const __m256i f = Look32(si, _mm256_xor_si256(g, gNext));
-    const __m256i fBefore = _mm256_alignr_epi8(f, _mm256_permute2x128_si256(fPrevious, f, 0x21), 15);
+    const __m256i fBefore =
+        _mm256_alignr_epi8(f, _mm256_permute2x128_si256(fPrevious, f, 0x21), 15);
     const __m256i mixed = Mix32(si, _mm256_xor_si256(f, fBefore), Work32(work, at));
     Store32(d + at, count, Look32(si, _mm256_xor_si256(mixed, Load32(work.pass1 + at, count))));
     fPrevious = f;
@@ -308,10 +314,18 @@ TARVEX5_TARGET_AVX2 void DecodeBytesAvx2(const ByteWork& work, std::uint8_t* d, 
 namespace cipher {
 
 // Not reached: BytePathAvailable() is false for these paths off x86.
-void EncodeBytesAvx2(const ByteWork& work, std::uint8_t* d, int n) { EncodeBytesScalar(work, d, n); }
-void DecodeBytesAvx2(const ByteWork& work, std::uint8_t* d, int n) { DecodeBytesScalar(work, d, n); }
-void EncodeBytesAvx512(const ByteWork& work, std::uint8_t* d, int n) { EncodeBytesScalar(work, d, n); }
-void DecodeBytesAvx512(const ByteWork& work, std::uint8_t* d, int n) { DecodeBytesScalar(work, d, n); }
+void EncodeBytesAvx2(const ByteWork& work, std::uint8_t* d, int n) {
+  EncodeBytesScalar(work, d, n);
+}
+void DecodeBytesAvx2(const ByteWork& work, std::uint8_t* d, int n) {
+  DecodeBytesScalar(work, d, n);
+}
+void EncodeBytesAvx512(const ByteWork& work, std::uint8_t* d, int n) {
+  EncodeBytesScalar(work, d, n);
+}
+void DecodeBytesAvx512(const ByteWork& work, std::uint8_t* d, int n) {
+  DecodeBytesScalar(work, d, n);
+}
 
 }  // namespace cipher
 

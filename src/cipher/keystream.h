@@ -39,6 +39,7 @@ void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const Bloc
 // The paths' own loops (keystream_portable.cpp, keystream_x86.cpp).
 int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
 int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
-int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
+int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
+                       const BlockKeys& keys);
 
 }  // namespace cipher

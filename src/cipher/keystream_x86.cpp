@@ -93,7 +93,8 @@ TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int 
 namespace cipher {
 
 // Not reached: PathAvailable() is false for this path off x86.
-int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys) {
+int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
+                       const BlockKeys& keys) {
   return RunBothFused(gen1, gen2, steps, groups, keys);
 }
 

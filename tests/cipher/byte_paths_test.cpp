@@ -1,13 +1,13 @@
 // Every byte path (portable, each vector width), alone and behind the
 // schedule, against the step-by-step reference encoder on one long stream.
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "cipher/block_schedule.h"
 #include "cipher/byte_transform.h"
@@ -20,7 +20,7 @@ using cipher::BytePath;
 using cipher::CipherState;
 
 // Lengths around every vector and lane boundary, and what dataset processing cuts.
-constexpr int kLengths[] = {512, 1,   2,   7,   8,   9,   31,  32,  33,  63,  64,   65,   127, 128,
+constexpr int kLengths[] = {512, 1,   2,   7,   8,   9,   31,  32,  33,   63,   64,  65,  127, 128,
                             129, 255, 256, 257, 300, 511, 513, 777, 1000, 1023, 512, 512, 512};
 constexpr int kBlocks = 700;
 constexpr int kRekeyBlock = 350;  // a full rekey is forced before this block
