@@ -19,6 +19,7 @@
 #include "cipher/cipher_state.h"
 #include "cipher/exact_product.h"
 #include "cipher/instruction_set.h"
+#include "cipher/keystream.h"
 #include "platform/intro_screen.h"
 
 namespace {
@@ -82,6 +83,22 @@ void BM_Schedule(benchmark::State& run) {
                         kBlockLength);
 }
 
+// Both generators' key bytes for a block, by each way of forming the products.
+void BM_BlockKeys(benchmark::State& run, cipher::ProductPath path) {
+  if (!cipher::PathAvailable(path)) {
+    run.SkipWithError("this processor lacks the instructions of this path");
+    return;
+  }
+  static cipher::CipherState state;
+  PrepareState(state, true, BytePath::kFastest);
+  cipher::BlockKeyBuffer keys;
+  for (auto _ : run) {
+    cipher::GenerateBlockKeysBy(path, state, kBlockLength, {keys.pass1, keys.pass2});
+    benchmark::DoNotOptimize(keys);
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * kBlockLength);
+}
+
 // The byte work alone: one schedule applied to its blocks again and again.
 void BM_ApplySchedule(benchmark::State& run, bool encode, BytePath path) {
   if (Skipped(run, path)) {
@@ -107,6 +124,10 @@ BENCHMARK_CAPTURE(BM_TransformBlock, decode_scalar, false, BytePath::kScalar);
 BENCHMARK_CAPTURE(BM_TransformBlock, decode_avx2, false, BytePath::kAvx2);
 BENCHMARK_CAPTURE(BM_TransformBlock, decode_avx512, false, BytePath::kAvx512);
 BENCHMARK(BM_Schedule);
+BENCHMARK_CAPTURE(BM_BlockKeys, integer, cipher::ProductPath::kInteger);
+BENCHMARK_CAPTURE(BM_BlockKeys, fused, cipher::ProductPath::kFused);
+BENCHMARK_CAPTURE(BM_BlockKeys, fused_vector, cipher::ProductPath::kFusedVector);
+BENCHMARK_CAPTURE(BM_BlockKeys, fused_vector_avx512, cipher::ProductPath::kFusedVectorAvx512);
 BENCHMARK_CAPTURE(BM_ApplySchedule, encode_scalar, true, BytePath::kScalar);
 BENCHMARK_CAPTURE(BM_ApplySchedule, encode_avx2, true, BytePath::kAvx2);
 BENCHMARK_CAPTURE(BM_ApplySchedule, encode_avx512, true, BytePath::kAvx512);

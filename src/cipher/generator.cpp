@@ -101,13 +101,16 @@ bool PathAvailable(ProductPath path) {
       return HasFastProduct();
     case ProductPath::kFusedVector:
       return TARVEX5_X86_DISPATCH && HasFastProduct();
+    case ProductPath::kFusedVectorAvx512:
+      return TARVEX5_X86_DISPATCH && HasFastProduct() && ProcessorHasAvx512Vbmi();
   }
   return false;
 }
 
 ProductPath BestProductPath() {
   static const ProductPath kBest = [] {
-    for (ProductPath path : {ProductPath::kFusedVector, ProductPath::kFused}) {
+    for (ProductPath path :
+         {ProductPath::kFusedVectorAvx512, ProductPath::kFusedVector, ProductPath::kFused}) {
       if (PathAvailable(path)) {
         return path;
       }
@@ -120,6 +123,8 @@ ProductPath BestProductPath() {
 int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int steps, int groups,
                       const BlockKeys& keys) {
   switch (path) {
+    case ProductPath::kFusedVectorAvx512:
+      return RunBothFusedVectorAvx512(gen1, gen2, steps, groups, keys);
     case ProductPath::kFusedVector:
       return RunBothFusedVector(gen1, gen2, steps, groups, keys);
     case ProductPath::kFused:

@@ -16,11 +16,14 @@
 #define TARVEX5_TARGET_FMA __attribute__((target("fma")))
 #define TARVEX5_TARGET_AVX2 __attribute__((target("avx2")))
 #define TARVEX5_TARGET_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#define TARVEX5_TARGET_AVX512_VL \
+  __attribute__((target("fma,avx512f,avx512bw,avx512vl,avx512vbmi")))
 #else
 #define TARVEX5_X86_DISPATCH 0
 #define TARVEX5_TARGET_FMA
 #define TARVEX5_TARGET_AVX2
 #define TARVEX5_TARGET_AVX512
+#define TARVEX5_TARGET_AVX512_VL
 #endif
 
 namespace cipher {
@@ -52,7 +55,7 @@ inline bool ProcessorHasAvx2() {
 inline bool ProcessorHasAvx512Vbmi() {
 #if TARVEX5_X86_DISPATCH
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vbmi");
+         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
 #else
   return false;
 #endif

@@ -17,6 +17,7 @@ enum class ProductPath {
   kInteger,      // the integer extended product (every processor)
   kFused,        // scalar fused multiply-add path
   kFusedVector,  // both generators in one x86 vector register, with FMA
+  kFusedVectorAvx512,  // the same, the key bytes formed after the steps by AVX-512 byte permutes
 };
 
 // Whether `path` can run on this processor and build.
@@ -41,5 +42,7 @@ int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, cons
 int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
 int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
                        const BlockKeys& keys);
+int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
+                             const BlockKeys& keys);
 
 }  // namespace cipher
