@@ -35,6 +35,7 @@ struct RunState {
   // The program's surroundings.
   platform::Console console;          // standard input and output
   int introPauseMs = 4000;            // how long the intro screen stays
+  platform::TextCharset textCharset = platform::TextCharset::CodePage;  // of the own texts, console and log
   int argumentCount = 0;              // parameters 1..argumentCount exist
   const char* const* arguments = nullptr;  // arguments[0] is the program as started
 

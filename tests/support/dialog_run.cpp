@@ -34,7 +34,8 @@ std::string ContentOf(std::FILE* file) {
   return content;
 }
 
-DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input) {
+DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
+                       platform::TextCharset charset) {
   std::vector<const char*> arguments{"tarvex5"};
   for (const std::string& parameter : parameters) {
     arguments.push_back(parameter.c_str());
@@ -44,8 +45,9 @@ DialogResult RunDialog(const std::vector<std::string>& parameters, const std::st
   std::FILE* out = TemporaryFileWith("");
   DialogResult result;
   if (in != nullptr && out != nullptr) {
-    result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(),
-                                       fileno(in), fileno(out), 0);
+    const dialog::Surroundings surroundings{
+        .input = fileno(in), .output = fileno(out), .introPauseMs = 0, .charset = charset};
+    result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(), surroundings);
     result.output = ContentOf(out);
   }
   if (in != nullptr) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/oem_text.h"
+
 namespace testsupport {
 
 struct DialogResult {
@@ -15,8 +17,9 @@ struct DialogResult {
 
 // Runs the program with `parameters` (1 to n; parameter 0 is "tarvex5") and
 // `input` as the console input, in the current directory, without the intro
-// pause.
-DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input);
+// pause, its own texts in `charset`.
+DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
+                       platform::TextCharset charset = platform::TextCharset::CodePage);
 
 // An unnamed temporary file holding `content`, positioned at its start, to
 // serve as console input or output; nullptr (and a test failure) when none
