@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 #include <unistd.h>
 
@@ -78,6 +79,19 @@ std::string LogLines(const std::string& text) {
     lines += c;
   }
   return lines;
+}
+
+std::string Utf8Of(const std::string& codePage) {
+  static const std::map<char, std::string> kLetters = {
+      {'\x84', "ä"}, {'\x94', "ö"}, {'\x81', "ü"}, {'\x8E', "Ä"}, {'\x99', "Ö"},
+      {'\x9A', "Ü"}, {'\xE1', "ß"}, {'\xAF', "»"}, {'\xAE', "«"}, {'\x82', "é"},
+  };
+  std::string utf8;
+  for (char c : codePage) {
+    const auto letter = kLetters.find(c);
+    utf8 += letter == kLetters.end() ? std::string(1, c) : letter->second;
+  }
+  return utf8;
 }
 
 }  // namespace testsupport

@@ -43,4 +43,8 @@ struct DirectoryGuard {
 // `text` with every "\n" replaced by CR LF, as the log writes its lines.
 std::string LogLines(const std::string& text);
 
+// `codePage`, a transcript in the code-page bytes of the program's texts,
+// with those letters (ä ö ü Ä Ö Ü ß » « é) written in UTF-8.
+std::string Utf8Of(const std::string& codePage);
+
 }  // namespace testsupport
