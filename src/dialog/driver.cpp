@@ -93,8 +93,10 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   state->textCharset = surroundings.charset;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
-  RunDialog(*state);
-  EndProgram(*state);
+  if (!AnswerHelpOrVersion(*state)) {
+    RunDialog(*state);
+    EndProgram(*state);
+  }
   LeaveNoTrace(*state);
   return 0;
 }

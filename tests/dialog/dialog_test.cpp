@@ -385,3 +385,37 @@ TEST_F(DialogTest, Utf8ConsoleKeepsNamesAsBytesAndTakesUtf8Brackets) {
     EXPECT_NE(Log().find("Die Datei »" + name + "« wurde verschlüsselt.\r\n"), std::string::npos);
   }
 }
+
+// --help, -h and -? as the only parameter: the English description without
+// its padding, lines ending in "\n", in the console's character set;
+// --version: the banner. Neither shows the intro or creates a log.
+TEST_F(DialogTest, HelpAndVersionAnswerAtOnce) {
+  const std::string description = Description(0);
+  for (const auto charset : {platform::TextCharset::CodePage, platform::TextCharset::Utf8}) {
+    const auto inCharset = [&](const std::string& text) {
+      return charset == platform::TextCharset::Utf8 ? Utf8Of(text) : text;
+    };
+    for (const char* option : {"--help", "-h", "-?"}) {
+      SCOPED_TRACE(option);
+      const DialogResult help = RunDialog({option}, "", charset);
+      EXPECT_EQ(help.status, 0);
+      EXPECT_TRUE(help.output.starts_with("TARVEX5 1.0, the en-/decoding program: the command-line "
+                                          "parameters\n=====")) << help.output;
+      EXPECT_NE(help.output.find(inCharset("      \xAE" "directory\xAF   the same")), std::string::npos);
+      ASSERT_GT(help.output.size(), 2u);
+      EXPECT_NE(help.output[help.output.size() - 2], ' ') << "no padding";
+      // The description as the log holds it, less its padding of blanks and line ends.
+      const std::string asLog = LogLines(help.output);
+      const std::string whole = inCharset(description);
+      EXPECT_EQ(whole.substr(0, asLog.size()), asLog);
+      EXPECT_EQ(whole.find_first_not_of(" \r\n", asLog.size()), std::string::npos);
+    }
+    const DialogResult version = RunDialog({"--version"}, "", charset);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "En-/decoding program  T A R V E X 5  1.0\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(scratch.path));
+  // Only as the only parameter; otherwise an invalid language, as before.
+  const DialogResult notAlone = RunDialog({"--help", "log.txt"}, "");
+  EXPECT_TRUE(notAlone.output.starts_with(kLanguageQuestion)) << notAlone.output;
+}
