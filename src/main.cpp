@@ -2,7 +2,15 @@
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
+  constexpr int kStandardInput = 0;
+  constexpr int kStandardOutput = 1;
+  // Progress figures only on a terminal, for datasets taking more than a second.
   const dialog::Surroundings surroundings{
-      .input = 0, .output = 1, .introPauseMs = 4000, .charset = platform::UserCharset()};
+      .input = kStandardInput,
+      .output = kStandardOutput,
+      .introPauseMs = 4000,
+      .charset = platform::UserCharset(),
+      .progressAfterMs = platform::IsTerminal(kStandardOutput) ? 1000 : -1,
+  };
   return dialog::RunProgram(argc - 1, argv, surroundings);
 }

@@ -91,6 +91,7 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   platform::OpenConsole(state->console, surroundings.input, surroundings.output);
   state->introPauseMs = surroundings.introPauseMs;
   state->textCharset = surroundings.charset;
+  state->progress.afterMs = surroundings.progressAfterMs;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
   if (!AnswerHelpOrVersion(*state)) {

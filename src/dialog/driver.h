@@ -16,6 +16,9 @@ struct Surroundings {
   // The console's character set, in which the program's own texts reach the
   // console and the log (names and data are bytes and never converted).
   platform::TextCharset charset = platform::TextCharset::CodePage;
+  // A dataset that takes longer than this shows a progress figure on the
+  // console; -1 for none (the output is no terminal).
+  int progressAfterMs = -1;
 };
 
 // Runs the program with the `argumentCount` + 1 texts of `arguments`

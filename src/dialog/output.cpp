@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dialog/progress.h"
 #include "platform/oem_text.h"
 
 namespace dialog {
@@ -83,6 +84,7 @@ void AddScientific(Line& line, double value) {
 }
 
 void WriteConsoleLine(RunState& state, const Line& line) {
+  CloseProgressLine(state);
   platform::WriteBytes(state.console, line.chars, line.length);
   platform::WriteLineEnd(state.console);
 }
@@ -109,6 +111,7 @@ void WriteLogOwnText(RunState& state, std::string_view text) {
 }
 
 void WritePrompt(RunState& state, const Line& line) {
+  CloseProgressLine(state);
   platform::WriteBytes(state.console, line.chars, line.length);
 }
 
@@ -130,7 +133,10 @@ void SayBoth(RunState& state, Msg message) {
   WriteBothLine(state, line);
 }
 
-void EmptyConsoleLine(RunState& state) { platform::WriteLineEnd(state.console); }
+void EmptyConsoleLine(RunState& state) {
+  CloseProgressLine(state);
+  platform::WriteLineEnd(state.console);
+}
 
 void EmptyLogLine(RunState& state) { WriteLogBytes(state, "\r\n"); }
 

@@ -39,6 +39,10 @@ void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
 // Whether the descriptor `handle` is a terminal.
 bool IsTerminal(std::intptr_t handle);
 
+// The width of the terminal the console output shows on, in columns; 0 when
+// the output is no terminal or its width is unknown.
+int TerminalColumns(const Console& console);
+
 // The character set of the user's console for the program's own texts: Utf8
 // where the user's locale (the environment's LC_ALL, LC_CTYPE or LANG) names
 // the codeset UTF-8, CodePage for every other (the C and POSIX locales among

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <langinfo.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -51,6 +52,14 @@ void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output) {
 }
 
 bool IsTerminal(std::intptr_t handle) { return isatty(Descriptor(handle)) == 1; }
+
+int TerminalColumns(const Console& console) {
+  winsize size{};
+  if (ioctl(Descriptor(console.output), TIOCGWINSZ, &size) != 0) {
+    return 0;
+  }
+  return size.ws_col;
+}
 
 TextCharset UserCharset() {
   // Everything else the program does stays byte by byte, as in the C locale:

@@ -36,7 +36,7 @@ std::string ContentOf(std::FILE* file) {
 }
 
 DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
-                       platform::TextCharset charset) {
+                       platform::TextCharset charset, int progressAfterMs) {
   std::vector<const char*> arguments{"tarvex5"};
   for (const std::string& parameter : parameters) {
     arguments.push_back(parameter.c_str());
@@ -46,8 +46,11 @@ DialogResult RunDialog(const std::vector<std::string>& parameters, const std::st
   std::FILE* out = TemporaryFileWith("");
   DialogResult result;
   if (in != nullptr && out != nullptr) {
-    const dialog::Surroundings surroundings{
-        .input = fileno(in), .output = fileno(out), .introPauseMs = 0, .charset = charset};
+    const dialog::Surroundings surroundings{.input = fileno(in),
+                                            .output = fileno(out),
+                                            .introPauseMs = 0,
+                                            .charset = charset,
+                                            .progressAfterMs = progressAfterMs};
     result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(), surroundings);
     result.output = ContentOf(out);
   }
