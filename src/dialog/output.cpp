@@ -89,6 +89,18 @@ void WriteBothLine(RunState& state, const Line& line) {
   WriteLogLine(state, line);
 }
 
+void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg after) {
+  const std::string_view pieces[] = {Text(before, state.Language), name, Text(after, state.Language)};
+  for (std::string_view piece : pieces) {
+    platform::WriteBytes(state.console, piece.data(), piece.size());
+  }
+  platform::WriteLineEnd(state.console);
+  for (std::string_view piece : pieces) {
+    WriteLogBytes(state, piece);
+  }
+  WriteLogBytes(state, "\r\n");
+}
+
 void WriteLogText(RunState& state, std::string_view text) { WriteLogBytes(state, text); }
 
 void WritePrompt(RunState& state, const Line& line) {

@@ -29,6 +29,8 @@ constexpr AllowedAnswers Answers(std::initializer_list<int> numbers) {
 
 // Puts the text of parameter `QuestionNumber` into ParameterText (empty when
 // there are fewer parameters) and sets askFlag when the parameter is missing.
+// A parameter longer than ParameterText holds is kept cut (marked `cut`): as
+// a name it names nothing (NameOf), so it is invalid as a whole.
 void TakeParameter(RunState& state);
 
 // The invalid-parameter line, console only, when askFlag is set and the
@@ -47,6 +49,7 @@ void ReportInvalidParameterPair(RunState& state);
 // (the opening one) of ParameterText and cuts the text before the first
 // `closing` character; without one, keeps the whole rest and writes the
 // completion line ("")" at the end of 3. commandline-parameter completed !").
+// A cut parameter stays cut.
 void TakeBracketed(RunState& state, char closing);
 
 // Writes the `lineCount` menu lines and the menu prompt, reads answers until
@@ -55,8 +58,11 @@ void TakeBracketed(RunState& state, char closing);
 [[nodiscard]] Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount,
                                   AllowedAnswers allowed, int& answer);
 
-// Reads one console line into `text`; false at the end of the input.
+// Reads one console line into `text`; false at the end of the input. A line
+// longer than `text` holds keeps its first bytes and is marked `cut`: a menu
+// answer that is wrong anyway, or a name that names nothing (NameOf).
 [[nodiscard]] bool ReadAnswerLine(RunState& state, ShortText& text);
+[[nodiscard]] bool ReadAnswerLine(RunState& state, PathText& text);
 
 // Asks "Do you want 1 to repeat ... or 9 to terminate ?". Go means repeat;
 // on 9 (or the end of the input) the termination line is written and Stop

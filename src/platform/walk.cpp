@@ -1,7 +1,5 @@
 #include "platform/walk.h"
 
-#include <string_view>
-
 #include "platform/file_system.h"
 
 namespace platform {
@@ -22,18 +20,27 @@ bool NextWalkable(SearchRecord& search) {
   return false;
 }
 
+void AppendName(std::string& path, std::string_view name) {
+  if (path.empty() || path.back() != kSeparator) {
+    path += kSeparator;
+  }
+  path += name;
+}
+
 // Enters the subdirectory the search found, walks it and comes back; false
-// when the visitor stopped the walk.
-bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search) {
+// when the visitor stopped the walk or the way back failed.
+bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, std::string& path) {
+  const std::size_t parentLength = path.size();
+  AppendName(path, View(search.name));
   if (!EnterFoundDirectory(search)) {
+    visitor.cannotEnter(visitor.context, path);
+    path.resize(parentLength);
     return true;
   }
-  ShortText directory;
-  bool goOn = true;
-  if (CurrentDirectory(directory)) {
-    goOn = visitor.enteredDirectory(visitor.context, directory) && WalkDirectory(visitor);
-  }
+  const bool goOn = visitor.enteredDirectory(visitor.context, path) && WalkDirectory(visitor, path);
+  path.resize(parentLength);
   if (!ReturnToSearchedDirectory(search)) {
+    visitor.cannotEnter(visitor.context, path);
     return false;
   }
   return goOn;
@@ -41,7 +48,7 @@ bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search) {
 
 }  // namespace
 
-bool WalkDirectory(const WalkVisitor& visitor) {
+bool WalkDirectory(const WalkVisitor& visitor, std::string& path) {
   if (!visitor.visitDatasets(visitor.context)) {
     return false;
   }
@@ -52,7 +59,7 @@ bool WalkDirectory(const WalkVisitor& visitor) {
   }
   bool goOn = true;
   while (found && goOn) {
-    goOn = WalkSubdirectory(visitor, search);
+    goOn = WalkSubdirectory(visitor, search, path);
     found = goOn && NextWalkable(search);
   }
   CloseSearch(search);

@@ -133,7 +133,9 @@ TEST_F(ProcessingTest, DirectoryRunReportsEachDatasetAndTheStatistics) {
   const std::string expectedLog =
       "\r\n"
       "Begin of process: STAMP\r\n"
+      "The dataset \xAF" "a.txt\xAE is just processed ...\r\n"
       "The dataset \xAF" "a.txt\xAE has been encoded.\r\n"
+      "The dataset \xAF" "b.txt\xAE is just processed ...\r\n"
       "The dataset \xAF" "b.txt\xAE has been encoded.\r\n"
       "              5 Bytes in        2 dataset(s) in      1 directories processed.\r\n"
       "End of process: STAMP\r\n";
@@ -152,6 +154,7 @@ TEST_F(ProcessingTest, DirectoryRunReportsEachDatasetAndTheStatistics) {
   EXPECT_EQ(german.log,
             "\r\n"
             "Beginn der Bearbeitung: STAMP\r\n"
+            "Die Datei \xAF" "a.txt\xAE wird gerade bearbeitet ...\r\n"
             "Die Datei \xAF" "a.txt\xAE wurde entschl\x81sselt.\r\n"
             "              5 Bytes in        1 Datei(en) bearbeitet.\r\n"
             "Ende der Bearbeitung: STAMP\r\n");
@@ -167,10 +170,11 @@ TEST_F(ProcessingTest, EmptySelectionGivesZeroStatistics) {
             std::string::npos);
 }
 
-// The log, the list and the key are never encoded, also not through a link.
+// The log, the list and the key are never encoded, also not through a link
+// named exactly (a link found by wild cards is never a dataset at all).
 TEST_F(ProcessingTest, SkipNamesAreIgnoredUnderAnyName) {
   WriteFile("a.txt", "data");
-  WriteFile("list.txt", "*.*\n");
+  WriteFile("list.txt", "*.*\nloglink\n");
   fs::create_symlink("log.txt", "loglink");
   fs::create_hard_link("list.txt", "listcopy");
   const RunOutput result = Run(2, "list.txt", 1);
@@ -179,7 +183,7 @@ TEST_F(ProcessingTest, SkipNamesAreIgnoredUnderAnyName) {
   EXPECT_NE(result.console.find("The dataset \xAF" "loglink\xAE will be ignored!\n"), std::string::npos);
   EXPECT_NE(result.console.find("The dataset \xAF" "listcopy\xAE will be ignored!\n"), std::string::npos);
   EXPECT_EQ(result.datasets, 1);
-  EXPECT_EQ(ReadFile("list.txt"), "*.*\n");
+  EXPECT_EQ(ReadFile("list.txt"), "*.*\nloglink\n");
   EXPECT_EQ(result.log.find("ignored"), std::string::npos) << "the ignore message is for the console";
 }
 
@@ -293,6 +297,8 @@ TEST_F(ProcessingTest, FailedWriteIsReportedAndTheRunGoesOn) {
   const RunOutput result = Run(3, "data", 1, 1);
   platform::gDatasetFaults = nullptr;
   EXPECT_NE(result.log.find("Die Datei \xAF" "a\xAE konnte nicht vollst\x84ndig bearbeitet werden!\r\n"
+                            " Die ersten 0 Bytes wurden bearbeitet, der Rest ist unver\x84ndert.\r\n"
+                            "Die Datei \xAF" "b\xAE wird gerade bearbeitet ...\r\n"
                             "Die Datei \xAF" "b\xAE wurde verschl\x81sselt.\r\n"),
             std::string::npos)
       << result.log;

@@ -18,6 +18,9 @@ struct ScratchDir {
   std::string path;
 };
 
+// Removes the directory `path` with everything in it, however deep.
+void RemoveTree(const std::string& path);
+
 // Writes `content` to the file `path` (created or truncated).
 void WriteFile(const std::string& path, const std::string& content);
 // The whole content of the file `path`; empty when it cannot be read.
