@@ -103,10 +103,16 @@ void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
   WriteFramedBothLine(state, Msg::DirectoryBegin, directory, Msg::DirectoryNotEnteredEnd);
 }
 
+void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
+  WriteFramedBothLine(state, Msg::SubdirectoryBegin, directory, Msg::SubdirectoryEnd);
+}
+
 // The datasets of the current directory that match the pattern, in the
 // search's order. A dataset found by wild cards is never reached through a
-// link. False when an interrupt ends the enumeration.
-bool DatasetLoop(Enumeration& run) {
+// link. A directory whose entries cannot be read is reported; one that can
+// is announced first when `announce` is set. False when an interrupt ends
+// the enumeration.
+bool DatasetLoop(Enumeration& run, bool announce = false) {
   RunState& state = *run.state;
   const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
@@ -115,6 +121,8 @@ bool DatasetLoop(Enumeration& run) {
   run.searchFailed = search.failed;
   if (search.failed) {
     ReportDirectoryNotEntered(state, run.walkDirectory);
+  } else if (announce) {
+    WriteSubdirectoryLine(state, run.walkDirectory);
   }
   while (found && !state.interrupted) {
     if (IsSkippedPath(state, run.walkDirectory, search.name.chars)) {
@@ -129,17 +137,15 @@ bool DatasetLoop(Enumeration& run) {
   return !state.interrupted;
 }
 
-void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
-  WriteFramedBothLine(state, Msg::SubdirectoryBegin, directory, Msg::SubdirectoryEnd);
-}
-
-bool VisitDatasets(void* context) { return DatasetLoop(*static_cast<Enumeration*>(context)); }
-
-bool EnteredDirectory(void* context, std::string_view directory) {
-  RunState& state = *static_cast<Enumeration*>(context)->state;
-  state.directoryCount += 1;
-  WriteSubdirectoryLine(state, directory);
-  return true;
+// A directory of the tree: announced and counted where it can be read (the
+// selected directory was counted when the selection was prepared).
+bool VisitDirectory(void* context, std::string_view, bool subdirectory) {
+  Enumeration& run = *static_cast<Enumeration*>(context);
+  const bool goOn = DatasetLoop(run, true);
+  if (subdirectory && !run.searchFailed) {
+    run.state->directoryCount += 1;
+  }
+  return goOn;
 }
 
 void CannotEnter(void* context, std::string_view directory) {
@@ -242,8 +248,7 @@ void Enumerate(Enumeration& run) {
       EnumerateList(run);
       break;
     case 4: {
-      WriteSubdirectoryLine(state, run.walkDirectory);
-      const platform::WalkVisitor visitor{VisitDatasets, EnteredDirectory, CannotEnter, &run};
+      const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run};
       platform::WalkDirectory(visitor, run.walkDirectory);
       break;
     }

@@ -27,6 +27,8 @@ void AppendName(std::string& path, std::string_view name) {
   path += name;
 }
 
+bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory);
+
 // Enters the subdirectory the search found, walks it and comes back; false
 // when the visitor stopped the walk or the way back failed.
 bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, std::string& path) {
@@ -37,7 +39,7 @@ bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, st
     path.resize(parentLength);
     return true;
   }
-  const bool goOn = visitor.enteredDirectory(visitor.context, path) && WalkDirectory(visitor, path);
+  const bool goOn = Walk(visitor, path, true);
   path.resize(parentLength);
   if (!ReturnToSearchedDirectory(search)) {
     visitor.cannotEnter(visitor.context, path);
@@ -46,10 +48,8 @@ bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, st
   return goOn;
 }
 
-}  // namespace
-
-bool WalkDirectory(const WalkVisitor& visitor, std::string& path) {
-  if (!visitor.visitDatasets(visitor.context)) {
+bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory) {
+  if (!visitor.visitDirectory(visitor.context, path, subdirectory)) {
     return false;
   }
   SearchRecord search;
@@ -65,5 +65,9 @@ bool WalkDirectory(const WalkVisitor& visitor, std::string& path) {
   CloseSearch(search);
   return goOn;
 }
+
+}  // namespace
+
+bool WalkDirectory(const WalkVisitor& visitor, std::string& path) { return Walk(visitor, path, false); }
 
 }  // namespace platform

@@ -16,13 +16,12 @@
 namespace platform {
 
 struct WalkVisitor {
-  // Handles the datasets of the current directory; false stops the walk.
-  bool (*visitDatasets)(void* context);
-  // Called right after a subdirectory was entered, with its path; false
-  // stops the walk.
-  bool (*enteredDirectory)(void* context, std::string_view directory);
-  // Called for a subdirectory that cannot be entered (or its entries read),
-  // and for a directory the walk could not return to, which ends the walk.
+  // Handles the current directory, whose path is `directory`: the one the
+  // walk starts in (`subdirectory` false), then each subdirectory right after
+  // it was entered. False stops the walk.
+  bool (*visitDirectory)(void* context, std::string_view directory, bool subdirectory);
+  // Called for a subdirectory that cannot be entered, and for a directory
+  // the walk could not return to, which ends the walk.
   void (*cannotEnter)(void* context, std::string_view directory);
   void* context;
 };

@@ -3,8 +3,6 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
-#include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -23,18 +21,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
+using testsupport::WithoutStamps;
 using testsupport::WriteFile;
-
-std::string RandomBytes(std::size_t length, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(length, '\0');
-  for (char& c : bytes) {
-    c = static_cast<char>(generator());
-  }
-  return bytes;
-}
 
 struct RunOutput {
   std::string console;
@@ -44,14 +35,6 @@ struct RunOutput {
   double directories = 0;
   bool stopped = false;
 };
-
-// The stamps carry the clock: compare them by their form only.
-std::string WithoutStamps(const std::string& text) {
-  static const std::regex stamp(
-      "(Begin of process|End of process|Beginn der Bearbeitung|Ende der Bearbeitung): "
-      "[A-Z][a-z]\\. \\d\\d\\.\\d\\d\\.\\d{4}, \\d\\d:\\d\\d:\\d\\d\\.");
-  return std::regex_replace(text, stamp, "$1: STAMP");
-}
 
 class ProcessingTest : public ::testing::Test {
  protected:

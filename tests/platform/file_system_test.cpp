@@ -1,4 +1,5 @@
 #include "platform/file_system.h"
+#include "platform/dataset_file.h"
 #include "platform/path_text.h"
 
 #include <fcntl.h>
@@ -202,6 +203,14 @@ TEST_F(FileSystemTest, DatasetExistsOnlyForWritableRegularFiles) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(platform::DatasetExists(c.name), c.exists);
   }
+  // A dataset found by a search is opened without following a link, so a
+  // link that took its place meanwhile leads nowhere.
+  platform::DatasetFile file;
+  EXPECT_FALSE(platform::OpenDataset(file, "filelink", false));
+  EXPECT_TRUE(platform::OpenDataset(file, "plain", false));
+  EXPECT_TRUE(platform::CloseDataset(file));
+  EXPECT_TRUE(platform::OpenDataset(file, "filelink", true));
+  EXPECT_TRUE(platform::CloseDataset(file));
   bool exists = true;
   EXPECT_TRUE(DatasetExistsWithoutBlocking("fifo", exists));
   EXPECT_FALSE(exists);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 
 #include <unistd.h>
 
@@ -76,6 +77,13 @@ std::string LogLines(const std::string& text) {
     lines += c;
   }
   return lines;
+}
+
+std::string WithoutStamps(const std::string& text) {
+  static const std::regex stamp(
+      "(Begin of process|End of process|Beginn der Bearbeitung|Ende der Bearbeitung): "
+      "[A-Z][a-z]\\. \\d\\d\\.\\d\\d\\.\\d{4}, \\d\\d:\\d\\d:\\d\\d\\.");
+  return std::regex_replace(text, stamp, "$1: STAMP");
 }
 
 }  // namespace testsupport

@@ -40,4 +40,8 @@ struct DirectoryGuard {
 // `text` with every "\n" replaced by CR LF, as the log writes its lines.
 std::string LogLines(const std::string& text);
 
+// `text` with the date and time of every begin and end stamp replaced by
+// "STAMP": the stamps carry the clock, so they are compared by their form.
+std::string WithoutStamps(const std::string& text);
+
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include <dirent.h>
@@ -73,6 +74,15 @@ std::string ScratchDir::Path(const std::string& name) const { return path + "/" 
 void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
+}
+
+std::string RandomBytes(std::size_t length, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(length, '\0');
+  for (char& c : bytes) {
+    c = static_cast<char>(generator());
+  }
+  return bytes;
 }
 
 std::string ReadFile(const std::string& path) {
