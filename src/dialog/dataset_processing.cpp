@@ -119,9 +119,10 @@ bool PassOver(RunState& state, const platform::FileIdentity& identity, const cha
 
 }  // namespace
 
+// In the log too: the log of a run must name every dataset it left as it was.
 void ReportMissingDataset(RunState& state, const char* name) {
-  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, false);
-  SayConsole(state, Msg::DatasetItemIgnored);
+  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
+  SayBoth(state, Msg::DatasetItemIgnored);
 }
 
 void ReportIgnoredDataset(RunState& state, const char* name) {

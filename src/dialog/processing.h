@@ -26,7 +26,8 @@ inline constexpr std::uint64_t kMaxDatasetLength = 32767ull * 32767ull * 512ull;
 // bytes from its start that are transformed, and not counted.
 void ProcessDataset(RunState& state, const char* name, bool followLink);
 
-// The two console lines for a dataset item that does not exist.
+// The two lines, console and log, for a dataset item that does not exist or
+// cannot be opened for reading and writing.
 void ReportMissingDataset(RunState& state, const char* name);
 
 // The console line for a dataset that is never processed.
