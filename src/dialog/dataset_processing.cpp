@@ -50,7 +50,8 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
 // write failed.
 bool RewriteChunk(RunState& state, platform::DatasetFile& file, std::uint64_t offset,
                   std::size_t size, std::size_t block, std::uint64_t& done) {
-  if (platform::StopRequested() || !platform::ReadDatasetAt(file, offset, state.processingChunk, size)) {
+  if (platform::StopRequested() ||
+      !platform::ReadDatasetAt(file, offset, state.processingChunk, size)) {
     return false;
   }
   for (std::size_t start = 0; start < size; start += block) {
@@ -74,7 +75,8 @@ bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_
     tail += kBlockLength;
   }
   for (std::uint64_t offset = 0; offset < whole;) {
-    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(whole - offset, sizeof state.processingChunk));
+    const auto size = static_cast<std::size_t>(
+        std::min<std::uint64_t>(whole - offset, sizeof state.processingChunk));
     if (!RewriteChunk(state, file, offset, size, kBlockLength, done)) {
       return false;
     }

@@ -112,7 +112,7 @@ void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
 // link. A directory whose entries cannot be read is reported; one that can
 // is announced first when `announce` is set. False when an interrupt ends
 // the enumeration.
-bool DatasetLoop(Enumeration& run, bool announce = false) {
+bool DatasetLoop(Enumeration& run, bool announce) {
   RunState& state = *run.state;
   const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
@@ -191,7 +191,7 @@ void EnumerateItem(Enumeration& run, const PathText& item) {
     ReportMissingDataset(state, item.chars);
     return;
   }
-  DatasetLoop(run);
+  DatasetLoop(run, false);
   if (!run.matched && !run.searchFailed) {
     ReportMissingDataset(state, item.chars);
   }
@@ -253,7 +253,7 @@ void Enumerate(Enumeration& run) {
       break;
     }
     default:
-      DatasetLoop(run);
+      DatasetLoop(run, false);
       break;
   }
 }

@@ -104,7 +104,8 @@ void TakeBracketed(RunState& state, char closing) {
   }
   PathText taken;
   platform::Assign(taken, rest);
-  taken.cut = state.ParameterText.cut;
+  // The name is whole when it ends before the cut; the rest is dropped anyway.
+  taken.cut = state.ParameterText.cut && end == std::string_view::npos;
   state.ParameterText = taken;
 }
 

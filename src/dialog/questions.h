@@ -49,7 +49,7 @@ void ReportInvalidParameterPair(RunState& state);
 // (the opening one) of ParameterText and cuts the text before the first
 // `closing` character; without one, keeps the whole rest and writes the
 // completion line ("")" at the end of 3. commandline-parameter completed !").
-// A cut parameter stays cut.
+// The name stays cut when the parameter was cut before its closing character.
 void TakeBracketed(RunState& state, char closing);
 
 // Writes the `lineCount` menu lines and the menu prompt, reads answers until

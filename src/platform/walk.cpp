@@ -68,6 +68,8 @@ bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory) {
 
 }  // namespace
 
-bool WalkDirectory(const WalkVisitor& visitor, std::string& path) { return Walk(visitor, path, false); }
+bool WalkDirectory(const WalkVisitor& visitor, std::string& path) {
+  return Walk(visitor, path, false);
+}
 
 }  // namespace platform
