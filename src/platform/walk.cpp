@@ -27,19 +27,21 @@ void AppendName(std::string& path, std::string_view name) {
   path += name;
 }
 
-bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory);
+bool Walk(const WalkVisitor& visitor, std::string& path, int depth);
 
-// Enters the subdirectory the search found, walks it and comes back; false
-// when the visitor stopped the walk or the way back failed.
-bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, std::string& path) {
+// Enters the subdirectory the search found, `depth` levels below the start,
+// walks it and comes back; false when the visitor stopped the walk or the way
+// back failed.
+bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, std::string& path,
+                      int depth) {
   const std::size_t parentLength = path.size();
   AppendName(path, View(search.name));
-  if (!EnterFoundDirectory(search)) {
+  if (depth > kMaxWalkDepth || !EnterFoundDirectory(search)) {
     visitor.cannotEnter(visitor.context, path);
     path.resize(parentLength);
     return true;
   }
-  const bool goOn = Walk(visitor, path, true);
+  const bool goOn = Walk(visitor, path, depth);
   path.resize(parentLength);
   if (!ReturnToSearchedDirectory(search)) {
     visitor.cannotEnter(visitor.context, path);
@@ -48,8 +50,8 @@ bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, st
   return goOn;
 }
 
-bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory) {
-  if (!visitor.visitDirectory(visitor.context, path, subdirectory)) {
+bool Walk(const WalkVisitor& visitor, std::string& path, int depth) {
+  if (!visitor.visitDirectory(visitor.context, path, depth > 0)) {
     return false;
   }
   SearchRecord search;
@@ -59,7 +61,7 @@ bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory) {
   }
   bool goOn = true;
   while (found && goOn) {
-    goOn = WalkSubdirectory(visitor, search, path);
+    goOn = WalkSubdirectory(visitor, search, path, depth + 1);
     found = goOn && NextWalkable(search);
   }
   CloseSearch(search);
@@ -69,7 +71,7 @@ bool Walk(const WalkVisitor& visitor, std::string& path, bool subdirectory) {
 }  // namespace
 
 bool WalkDirectory(const WalkVisitor& visitor, std::string& path) {
-  return Walk(visitor, path, false);
+  return Walk(visitor, path, 0);
 }
 
 }  // namespace platform

@@ -8,12 +8,16 @@
 // directories are not (so the walk cannot run in a cycle). Subdirectories are
 // entered by handle, relative to their parent, so the length of their path
 // does not matter; a subdirectory that cannot be entered is reported to the
-// visitor and passed over.
+// visitor and passed over. So is one more than kMaxWalkDepth levels below the
+// start: the walk recurses, and a hostile nest of directories must not use up
+// its stack.
 
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+inline constexpr int kMaxWalkDepth = 1000;
 
 struct WalkVisitor {
   // Handles the current directory, whose path is `directory`: the one the

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -15,6 +16,7 @@
 #include "dialog/driver.h"
 #include "platform/dataset_file.h"
 #include "platform/short_text.h"
+#include "platform/walk.h"
 #include "support/dialog_run.h"
 #include "support/scratch_dir.h"
 
@@ -98,25 +100,6 @@ std::size_t Count(const std::string& text, const std::string& part) {
     ++count;
   }
   return count;
-}
-
-// A directory path longer than 255 bytes is walked like any other: the
-// issue's reproduction, processed and restored.
-TEST_F(DataSafetyTest, TreeBeyond255BytesIsWalkedWhole) {
-  std::string deep = "tree";
-  for (int i = 1; i <= 6; ++i) {
-    deep += "/d" + std::to_string(i) + std::string(48, 'x');
-  }
-  fs::create_directories(deep);
-  WriteFile(deep + "/deep.txt", "deep\n");
-  WriteFile("tree/top.txt", "top\n");
-  const Result encoded = Run(Tree("tree"), 1);
-  EXPECT_TRUE(Contains(encoded.log, "              9 Bytes in        2 dataset(s) in      7 directories processed.\r\n"))
-      << encoded.log;
-  EXPECT_TRUE(Contains(encoded.log, " --- Subdirectory: " + fs::canonical(deep).string() + " --- \r\n"
-                                    "The dataset \xAF" "deep.txt\xAE is just processed ...\r\n"));
-  Run(Tree("tree"), 2);
-  EXPECT_EQ(ReadFile(deep + "/deep.txt"), "deep\n");
 }
 
 // A tree encoded as one unit and moved so that a subdirectory's path grows
@@ -212,6 +195,29 @@ TEST_F(DataSafetyTest, DirectoryThatCannotBeEnteredIsNamed) {
     EXPECT_LT(announced, 31u);
     EXPECT_TRUE(Contains(result.log, "     " + std::to_string(announced) + (language == 0 ? " directories" : " Verzeichnissen")));
   }
+}
+
+// The walk goes no deeper than its limit, so that a hostile nest of
+// directories cannot use up its stack; the first directory below is named.
+TEST_F(DataSafetyTest, WalkStopsAtItsDepthLimitAndSaysWhere) {
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  const rlim_t needed = platform::kMaxWalkDepth + 100;
+  if (saved.rlim_max < needed) {
+    GTEST_SKIP() << "fewer descriptors than the walk's depth limit needs";
+  }
+  const rlimit enough{std::max(saved.rlim_cur, needed), saved.rlim_max};
+  setrlimit(RLIMIT_NOFILE, &enough);
+  MakeChain("nest", "n", platform::kMaxWalkDepth + 1, "");
+  testsupport::RunDialog({"0", "run.log", Tree("nest"), "1", "1", "secret", "0"}, "");
+  setrlimit(RLIMIT_NOFILE, &saved);
+  const std::string log = ReadFile("run.log");
+  std::string tooDeep = fs::canonical("nest").string();
+  for (int level = 0; level <= platform::kMaxWalkDepth; ++level) {
+    tooDeep += "/n";
+  }
+  EXPECT_TRUE(Contains(log, "The directory \xAF" + tooDeep + "\xAE cannot be entered!\r\n"));
+  EXPECT_TRUE(Contains(log, " 0 dataset(s) in   1001 directories processed.\r\n"));
 }
 
 // Every file is processed at most once per run, whatever leads to it twice:
