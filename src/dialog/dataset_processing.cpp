@@ -2,6 +2,7 @@
 
 #include "dialog/output.h"
 #include "dialog/processing.h"
+#include "dialog/progress.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
@@ -81,6 +82,7 @@ bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_
       return false;
     }
     offset += size;
+    ShowProgress(state, offset, whole);
   }
   const auto tailSize = static_cast<std::size_t>(tail);
   return tail == 0 || RewriteChunk(state, file, whole, tailSize, tailSize, done);
@@ -147,7 +149,10 @@ void ProcessDataset(RunState& state, const char* name, bool followLink) {
   }
   // In the log before the dataset is touched, so that even the log of a
   // killed run names the dataset that may be half transformed.
-  ReportNameLine(state, name, Msg::DatasetInProgressEnd, true);
+  Line announcement;
+  AddFramed(announcement, state, Msg::DatasetBegin, name, Msg::DatasetInProgressEnd);
+  OpenProgressLine(state, announcement);
+  WriteLogLine(state, announcement);
   std::uint64_t length = 0;
   bool complete = platform::DatasetLength(file, length);
   if (complete && length > kMaxDatasetLength) {

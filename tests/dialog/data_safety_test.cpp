@@ -362,7 +362,7 @@ TEST_F(DataSafetyTest, TheProgramsOwnInputAndOutputAreNeverProcessed) {
   const int output = open("data/out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const std::string log = scratch.Path("run.log");
   const char* arguments[] = {"tarvex5", "0", log.c_str(), "[data]", "1", "1", "secret", "0", nullptr};
-  EXPECT_EQ(dialog::RunProgram(7, arguments, input, output, 0), 0);
+  EXPECT_EQ(dialog::RunProgram(7, arguments, {.input = input, .output = output, .introPauseMs = 0}), 0);
   close(input);
   close(output);
   const std::string console = ReadFile("data/out.txt");
