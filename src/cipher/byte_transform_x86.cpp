@@ -12,13 +12,9 @@
 
 #if TARVEX5_X86_DISPATCH
 
-// GCC 12 reports the intrinsics' own undefined start values as uninitialized.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
-
 #include <cstring>
+
+#include "cipher/x86_intrinsics.h"
 
 namespace cipher {
 
