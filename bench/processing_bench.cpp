@@ -2,7 +2,8 @@
 // file in the page cache, again and again; the second argument 1 draws the
 // progress figure all along (as on a terminal, here into /dev/null), the
 // third argument 1 forces the portable byte work instead of the fastest this
-// processor has.
+// processor has, the fourth is the number of threads (2: a helper thread runs
+// the cipher ahead).
 // Peak resident memory is reported beside it: it must not grow with the file.
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +18,7 @@
 
 #include "dialog/processing.h"
 #include "dialog/run_state.h"
+#include "dialog/schedule_ahead.h"
 #include "platform/intro_screen.h"
 
 namespace {
@@ -55,11 +57,14 @@ void BM_ProcessDataset(benchmark::State& benchState) {
       benchState.range(2) == 1 ? cipher::BytePath::kScalar : cipher::BytePath::kFastest;
   cipher::PrepareKey(state->cipher, state->InitialKey + 1, platform::kBaseTable,
                      screen + platform::kExcerptOffset);
+  state->processingThreads = static_cast<int>(benchState.range(3));
+  dialog::StartScheduleAhead(*state);
   for (auto _ : benchState) {
     // Each iteration is a run of its own: a run processes a file only once.
     dialog::ReleaseProcessed(state->processed);
     dialog::ProcessDataset(*state, name.c_str(), true);
   }
+  dialog::StopScheduleAhead(*state);
   benchState.SetBytesProcessed(static_cast<std::int64_t>(benchState.iterations()) *
                                static_cast<std::int64_t>(length));
   rusage usage{};
@@ -69,12 +74,16 @@ void BM_ProcessDataset(benchmark::State& benchState) {
   std::remove(name.c_str());
 }
 BENCHMARK(BM_ProcessDataset)
-    ->ArgNames({"MiB", "progress", "portable"})
-    ->Args({16, 0, 0})
-    ->Args({256, 0, 0})
-    ->Args({256, 1, 0})
-    ->Args({256, 0, 1})
+    ->ArgNames({"MiB", "progress", "portable", "threads"})
+    ->Args({256, 0, 0, 1})
+    ->Args({256, 0, 0, 2})
+    ->Args({16, 0, 0, 1})
+    ->Args({16, 0, 0, 2})
+    ->Args({256, 1, 0, 2})
+    ->Args({256, 0, 1, 1})
+    ->Args({256, 0, 1, 2})
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->Iterations(4);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "dialog/output.h"
 #include "dialog/processing.h"
 #include "dialog/progress.h"
+#include "dialog/schedule_ahead.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
@@ -10,8 +11,6 @@
 namespace dialog {
 
 namespace {
-
-constexpr std::uint64_t kBlockLength = 512;
 
 void ReportNameLine(RunState& state, const char* name, Msg ending, bool toLog) {
   Line line;
@@ -45,47 +44,64 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   WriteLogLine(state, log);
 }
 
-// Reads `size` bytes at `offset`, transforms them in blocks of `block` bytes
-// and writes them back at the same offset; `done` becomes the end of what was
-// written. False when a second interrupt asks to stop here, or a read or
-// write failed.
-bool RewriteChunk(RunState& state, platform::DatasetFile& file, std::uint64_t offset,
-                  std::size_t size, std::size_t block, std::uint64_t& done) {
-  if (platform::StopRequested() ||
-      !platform::ReadDatasetAt(file, offset, state.processingChunk, size)) {
-    return false;
+// Transforms the chunk read into the run's chunk buffer, by the helper
+// thread's schedules or block by block.
+void TransformChunk(RunState& state, const Chunk& chunk, bool ahead) {
+  if (ahead) {
+    TransformChunkAhead(*state.ahead, state.processingChunk, chunk.size, state.cipher);
+    return;
   }
-  for (std::size_t start = 0; start < size; start += block) {
-    cipher::TransformBlock(state.cipher, state.processingChunk + start, static_cast<int>(block));
+  for (std::size_t start = 0; start < chunk.size; start += static_cast<std::size_t>(chunk.blockLength)) {
+    cipher::TransformBlock(state.cipher, state.processingChunk + start, chunk.blockLength);
   }
-  const std::size_t written = platform::WriteDatasetAt(file, offset, state.processingChunk, size);
-  done = offset + written;
-  return written == size;
 }
 
-// Whole blocks go through the run's chunk. The last block joins the partial
-// block with the whole block before it, so that it holds 513 to 1023 bytes; a
-// dataset shorter than a block is one block of its own length. `done` tells
-// how far the dataset is rewritten, also when it fails part-way.
-bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length,
-                      std::uint64_t& done) {
-  std::uint64_t whole = length / kBlockLength * kBlockLength;
-  std::uint64_t tail = length - whole;
-  if (tail > 0 && whole > 0) {
-    whole -= kBlockLength;
-    tail += kBlockLength;
+// Reads the chunk, transforms it and writes it back at the same offset;
+// `done` becomes the end of what was written. False when a second interrupt
+// asks to stop here, or a read or write failed.
+bool RewriteChunk(RunState& state, platform::DatasetFile& file, const Chunk& chunk, bool ahead,
+                  std::uint64_t& done) {
+  if (platform::StopRequested() ||
+      !platform::ReadDatasetAt(file, chunk.offset, state.processingChunk, chunk.size)) {
+    return false;
   }
-  for (std::uint64_t offset = 0; offset < whole;) {
-    const auto size = static_cast<std::size_t>(
-        std::min<std::uint64_t>(whole - offset, sizeof state.processingChunk));
-    if (!RewriteChunk(state, file, offset, size, kBlockLength, done)) {
+  TransformChunk(state, chunk, ahead);
+  const std::size_t written = platform::WriteDatasetAt(file, chunk.offset, state.processingChunk, chunk.size);
+  done = chunk.offset + written;
+  return written == chunk.size;
+}
+
+// Every chunk in file order, with the progress figure after each chunk of
+// whole blocks. `done` tells how far the dataset is rewritten, also when it
+// fails part-way.
+bool RewriteChunks(RunState& state, platform::DatasetFile& file, std::uint64_t length, bool ahead,
+                   std::uint64_t& done) {
+  const std::uint64_t whole = WholeBlockBytes(length);
+  Chunk chunk;
+  while (NextChunk(length, chunk)) {
+    if (!RewriteChunk(state, file, chunk, ahead, done)) {
       return false;
     }
-    offset += size;
-    ShowProgress(state, offset, whole);
+    if (chunk.offset < whole) {
+      ShowProgress(state, chunk.offset + chunk.size, whole);
+    }
   }
-  const auto tailSize = static_cast<std::size_t>(tail);
-  return tail == 0 || RewriteChunk(state, file, whole, tailSize, tailSize, done);
+  return true;
+}
+
+// A short dataset is done before the helper thread would have started on it.
+constexpr std::uint64_t kShortestAhead = 64 * 1024;
+
+bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length,
+                      std::uint64_t& done) {
+  const bool ahead = state.ahead != nullptr && length >= kShortestAhead;
+  if (!ahead) {
+    return RewriteChunks(state, file, length, false, done);
+  }
+  BeginAheadDataset(*state.ahead, state.cipher, length);
+  const bool complete = RewriteChunks(state, file, length, true, done);
+  EndAheadDataset(*state.ahead);
+  return complete;
 }
 
 // Whoever repairs the dataset needs to know where the transformed part ends.
@@ -122,6 +138,26 @@ bool PassOver(RunState& state, const platform::FileIdentity& identity, const cha
 }
 
 }  // namespace
+
+std::uint64_t WholeBlockBytes(std::uint64_t length) {
+  const std::uint64_t whole = length / kBlockLength * kBlockLength;
+  return whole > 0 && whole < length ? whole - kBlockLength : whole;
+}
+
+bool NextChunk(std::uint64_t length, Chunk& chunk) {
+  const std::uint64_t whole = WholeBlockBytes(length);
+  const std::uint64_t next = chunk.offset + chunk.size;
+  if (next < whole) {
+    chunk = {next, static_cast<std::size_t>(std::min<std::uint64_t>(whole - next, kChunkBytes)),
+             static_cast<int>(kBlockLength)};
+    return true;
+  }
+  if (next == whole && whole < length) {
+    chunk = {whole, static_cast<std::size_t>(length - whole), static_cast<int>(length - whole)};
+    return true;
+  }
+  return false;
+}
 
 // In the log too: the log of a run must name every dataset it left as it was.
 void ReportMissingDataset(RunState& state, const char* name) {

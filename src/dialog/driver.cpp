@@ -92,6 +92,7 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   state->introPauseMs = surroundings.introPauseMs;
   state->textCharset = surroundings.charset;
   state->progress.afterMs = surroundings.progressAfterMs;
+  state->processingThreads = surroundings.processingThreads;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
   if (!AnswerHelpOrVersion(*state)) {

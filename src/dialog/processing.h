@@ -2,6 +2,7 @@
 // The processing run: the begin stamp, the prepared cipher, every dataset of
 // the selection rewritten in place, the statistics and the end stamp.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "dialog/questions.h"
@@ -11,6 +12,26 @@ namespace dialog {
 
 // The most that 32767 batches of 32767 blocks of 512 bytes can address.
 inline constexpr std::uint64_t kMaxDatasetLength = 32767ull * 32767ull * 512ull;
+
+inline constexpr std::uint64_t kBlockLength = 512;
+
+// A part of a dataset that is read, transformed and written back at once:
+// whole blocks, as many as the run's chunk holds, or the dataset's last
+// block. The last block joins the partial block with the whole block before
+// it, so that it holds 513 to 1023 bytes; a dataset shorter than a block is
+// one block of its own length.
+struct Chunk {
+  std::uint64_t offset = 0;
+  std::size_t size = 0;  // 0: before the first chunk
+  int blockLength = 0;   // kBlockLength, or the length of the last block
+};
+
+// The bytes of the dataset's whole blocks, those before its last block.
+[[nodiscard]] std::uint64_t WholeBlockBytes(std::uint64_t length);
+
+// Moves `chunk` on to the next chunk of a dataset of `length` bytes (from a
+// Chunk{} to the first); false after the last one.
+[[nodiscard]] bool NextChunk(std::uint64_t length, Chunk& chunk);
 
 // Runs the whole processing run. Stop when an interrupt ended it (the
 // termination line is written after the statistics and the end stamp).

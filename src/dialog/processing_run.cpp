@@ -3,6 +3,7 @@
 
 #include "dialog/output.h"
 #include "dialog/processing.h"
+#include "dialog/schedule_ahead.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
@@ -275,7 +276,9 @@ Flow RunProcessing(RunState& state) {
     cipher::ResetCipher(state.cipher);
   }
   if (found) {
+    StartScheduleAhead(state);
     Enumerate(run);
+    StopScheduleAhead(state);
   }
   platform::CloseTextDataset(run.list);
   ReleaseProcessed(state.processed);

@@ -2,6 +2,7 @@
 // RunState: the one record of a run, created at start and alive until the end.
 // Every phase of the dialog and the processing run reads and writes its fields.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "cipher/cipher_state.h"
@@ -22,6 +23,10 @@ inline constexpr int kParameterCount = 12;
 inline constexpr int kSkipNameCount = 5;
 // Those five and the files behind the console's input and output.
 inline constexpr int kSkipIdentityCount = kSkipNameCount + 2;
+// Datasets are read and written through a chunk of this many bytes.
+inline constexpr std::size_t kChunkBytes = 1 << 20;
+
+struct ScheduleAhead;
 
 // The overlay's form, limits and the pair being read.
 struct OverlayInfo {
@@ -49,6 +54,7 @@ struct RunState {
   // The program's surroundings.
   platform::Console console;          // standard input and output
   int introPauseMs = 4000;            // how long the intro screen stays
+  int processingThreads = 0;          // threads that process a dataset, 1 or 2; 0: 2 where the processor has 2 cores
   platform::TextCharset textCharset = platform::TextCharset::CodePage;  // of the own texts, console and log
   int argumentCount = 0;              // parameters 1..argumentCount exist
   const char* const* arguments = nullptr;  // arguments[0] is the program as started
@@ -108,7 +114,8 @@ struct RunState {
   ProcessedFiles processed;                   // the files processed so far in this run
   bool interrupted = false;                   // an interrupt ended the enumeration
   ProgressState progress;                     // the figure behind "... is just processed ..."
-  std::uint8_t processingChunk[1 << 20];      // whole blocks are read and written through it
+  std::uint8_t processingChunk[kChunkBytes];  // whole blocks are read and written through it
+  ScheduleAhead* ahead = nullptr;             // the helper thread that runs the cipher ahead, if any
 
   // Cipher.
   cipher::CipherState cipher;

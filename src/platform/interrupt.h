@@ -5,6 +5,11 @@
 // boundary (it is then reported as not processed completely) and ends the run
 // the same way; a third one ends the program at once, as it would have
 // without deferral.
+//
+// Interrupts reach only the thread that processes the datasets: the helper
+// threads of the run are started by StartThreadWithoutInterrupts.
+
+#include <thread>
 
 namespace platform {
 
@@ -18,5 +23,10 @@ void DeferInterrupts();
 // True once a second interrupt arrived: stop the dataset in hand at the next
 // chunk boundary.
 [[nodiscard]] bool StopRequested();
+
+// Starts `body(context)` as `thread`, a new thread that interrupts never
+// reach, so that the calling thread takes every one of them. False when the
+// system starts no more threads.
+[[nodiscard]] bool StartThreadWithoutInterrupts(std::thread& thread, void (*body)(void*), void* context);
 
 }  // namespace platform

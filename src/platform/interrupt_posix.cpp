@@ -1,4 +1,7 @@
+#include <pthread.h>
+
 #include <csignal>
+#include <system_error>
 
 #include "platform/interrupt.h"
 
@@ -46,5 +49,24 @@ void DeferInterrupts() {
 bool InterruptRequested() { return gInterrupts >= 1; }
 
 bool StopRequested() { return gInterrupts >= kInterruptsBeforeTheEnd; }
+
+bool StartThreadWithoutInterrupts(std::thread& thread, void (*body)(void*), void* context) {
+  // A new thread inherits the signal mask of the thread that starts it.
+  sigset_t interrupts;
+  sigemptyset(&interrupts);
+  for (int signalNumber : kInterruptSignals) {
+    sigaddset(&interrupts, signalNumber);
+  }
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
+  bool started = true;
+  try {
+    thread = std::thread(body, context);
+  } catch (const std::system_error&) {
+    started = false;
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return started;
+}
 
 }  // namespace platform

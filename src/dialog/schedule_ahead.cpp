@@ -1,0 +1,191 @@
+#include "dialog/schedule_ahead.h"
+
+#include <algorithm>
+#include <cassert>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "cipher/block_schedule.h"
+#include "dialog/processing.h"
+#include "platform/interrupt.h"
+#include "platform/wipe.h"
+
+namespace dialog {
+
+namespace {
+
+// Schedules in the ring: half a chunk ahead, so that the helper thread runs
+// on while the other one reads and writes.
+constexpr int kSlots = 8;
+
+struct AheadSlot {
+  cipher::BlockSchedule schedule;
+  bool endsChunk = false;        // the last schedule of its chunk
+  cipher::CipherState after;     // when it ends a chunk: the state after the chunk
+};
+
+}  // namespace
+
+// Who writes what: the helper thread fills the slots it has not yet handed
+// over and owns `cipher` while a dataset is in hand; the processing thread
+// reads the slots handed over and not yet given back. The counters and
+// flags change only under `mutex`, which also orders the slots' contents.
+struct ScheduleAhead {
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable toHelper;      // a dataset, a slot given back, the end of a dataset or of the run
+  std::condition_variable toProcessing;  // a slot handed over, a dataset ended
+  bool datasetInHand = false;            // set by the processing thread, cleared by the helper when done
+  bool dropDataset = false;              // the processing thread needs no more schedules of this dataset
+  bool quit = false;
+  std::uint64_t handedOver = 0;          // slots filled so far in this dataset
+  std::uint64_t givenBack = 0;           // slots applied so far in this dataset
+  std::uint64_t length = 0;              // of the dataset in hand
+  cipher::CipherState cipher;            // runs ahead of the data
+  AheadSlot slots[kSlots];
+};
+
+namespace {
+
+// The next slot to fill; null when the dataset is dropped meanwhile.
+AheadSlot* WaitForFreeSlot(ScheduleAhead& ahead) {
+  std::unique_lock lock(ahead.mutex);
+  ahead.toHelper.wait(lock, [&] { return ahead.dropDataset || ahead.handedOver - ahead.givenBack < kSlots; });
+  return ahead.dropDataset ? nullptr : &ahead.slots[ahead.handedOver % kSlots];
+}
+
+void HandOver(ScheduleAhead& ahead) {
+  {
+    std::lock_guard lock(ahead.mutex);
+    ahead.handedOver += 1;
+  }
+  ahead.toProcessing.notify_one();
+}
+
+// Schedules the dataset's chunks in file order; a schedule ends where its
+// chunk ends, so that the state after each chunk can be handed over with it.
+void RunDatasetAhead(ScheduleAhead& ahead) {
+  Chunk chunk;
+  while (NextChunk(ahead.length, chunk)) {
+    int blocksLeft = static_cast<int>(chunk.size / static_cast<std::size_t>(chunk.blockLength));
+    while (blocksLeft > 0) {
+      AheadSlot* slot = WaitForFreeSlot(ahead);
+      if (slot == nullptr) {
+        return;
+      }
+      cipher::BeginSchedule(ahead.cipher, slot->schedule);
+      blocksLeft -= cipher::ScheduleBlocks(ahead.cipher, slot->schedule, chunk.blockLength, blocksLeft);
+      slot->endsChunk = blocksLeft == 0;
+      if (slot->endsChunk) {
+        slot->after = ahead.cipher;
+      }
+      HandOver(ahead);
+    }
+  }
+}
+
+void RunHelper(void* context) {
+  ScheduleAhead& ahead = *static_cast<ScheduleAhead*>(context);
+  for (;;) {
+    {
+      std::unique_lock lock(ahead.mutex);
+      ahead.toHelper.wait(lock, [&] { return ahead.datasetInHand || ahead.quit; });
+      if (ahead.quit) {
+        return;
+      }
+    }
+    RunDatasetAhead(ahead);
+    {
+      std::lock_guard lock(ahead.mutex);
+      ahead.datasetInHand = false;
+    }
+    ahead.toProcessing.notify_one();
+  }
+}
+
+int ThreadsFor(int requested) {
+  if (requested > 0) {
+    return requested;
+  }
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+void StartScheduleAhead(RunState& state) {
+  if (state.ahead != nullptr || ThreadsFor(state.processingThreads) < 2) {
+    return;
+  }
+  auto ahead = std::make_unique<ScheduleAhead>();
+  if (platform::StartThreadWithoutInterrupts(ahead->thread, RunHelper, ahead.get())) {
+    state.ahead = ahead.release();
+  }
+}
+
+void StopScheduleAhead(RunState& state) {
+  if (state.ahead == nullptr) {
+    return;
+  }
+  ScheduleAhead& ahead = *state.ahead;
+  {
+    std::lock_guard lock(ahead.mutex);
+    ahead.quit = true;
+  }
+  ahead.toHelper.notify_one();
+  ahead.thread.join();
+  platform::WipeBytes(&ahead.cipher, sizeof ahead.cipher);
+  platform::WipeBytes(ahead.slots, sizeof ahead.slots);
+  delete state.ahead;
+  state.ahead = nullptr;
+}
+
+void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length) {
+  {
+    std::lock_guard lock(ahead.mutex);
+    ahead.cipher = from;
+    ahead.length = length;
+    ahead.handedOver = 0;
+    ahead.givenBack = 0;
+    ahead.dropDataset = false;
+    ahead.datasetInHand = true;
+  }
+  ahead.toHelper.notify_one();
+}
+
+void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t size,
+                         cipher::CipherState& cipher) {
+  std::size_t transformed = 0;
+  bool endsChunk = false;
+  while (!endsChunk) {
+    const AheadSlot* slot = nullptr;
+    {
+      std::unique_lock lock(ahead.mutex);
+      ahead.toProcessing.wait(lock, [&] { return ahead.handedOver > ahead.givenBack; });
+      slot = &ahead.slots[ahead.givenBack % kSlots];
+    }
+    cipher::ApplySchedule(slot->schedule, data + transformed);
+    transformed += static_cast<std::size_t>(slot->schedule.dataBytes);
+    endsChunk = slot->endsChunk;
+    if (endsChunk) {
+      cipher = slot->after;
+    }
+    {
+      std::lock_guard lock(ahead.mutex);
+      ahead.givenBack += 1;
+    }
+    ahead.toHelper.notify_one();
+  }
+  assert(transformed == size);
+  (void)size;
+}
+
+void EndAheadDataset(ScheduleAhead& ahead) {
+  std::unique_lock lock(ahead.mutex);
+  ahead.dropDataset = true;
+  ahead.toHelper.notify_one();
+  ahead.toProcessing.wait(lock, [&] { return !ahead.datasetInHand; });
+}
+
+}  // namespace dialog

@@ -1,0 +1,43 @@
+#pragma once
+// The second core at work while a dataset is rewritten: a helper thread runs
+// a copy of the cipher state ahead through the dataset's blocks (pending
+// stirs and rekeys, key bytes, checks; nothing of it reads the data) and
+// hands the schedules over through a ring of fixed records, while the thread
+// that processes the datasets reads each chunk, applies the schedules to it
+// and writes it back. The bytes are those of TransformBlock block by block.
+//
+// The helper thread is started once per run and lives until StopScheduleAhead.
+// Everything it holds is fixed in size, whatever the datasets' lengths.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "cipher/cipher_state.h"
+#include "dialog/run_state.h"
+
+namespace dialog {
+
+struct ScheduleAhead;
+
+// Starts the helper thread where `state.processingThreads` allows a second
+// thread (0: where the processor has a second core) and the system starts
+// it; `state.ahead` then points to it, and stays null otherwise.
+void StartScheduleAhead(RunState& state);
+
+// Ends the helper thread, wipes its key material and frees it.
+void StopScheduleAhead(RunState& state);
+
+// Sets the helper thread to run `from` ahead through the chunks of a dataset
+// of `length` bytes (cut as NextChunk cuts it).
+void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length);
+
+// Transforms the dataset's next chunk, `size` bytes at `data`, by the helper
+// thread's schedules, and sets `cipher` to the state after the chunk.
+void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t size,
+                         cipher::CipherState& cipher);
+
+// Ends the dataset, also one left part-way: whatever the helper thread ran
+// ahead beyond the chunks transformed is dropped.
+void EndAheadDataset(ScheduleAhead& ahead);
+
+}  // namespace dialog
