@@ -44,6 +44,7 @@ struct ScheduleAhead {
   std::uint64_t givenBack = 0;           // slots applied so far in this dataset
   std::uint64_t length = 0;              // of the dataset in hand
   cipher::CipherState cipher;            // runs ahead of the data
+  std::uint64_t chunksRunAhead = 0;      // by the processing thread, in the whole run
   AheadSlot slots[kSlots];
 };
 
@@ -179,6 +180,7 @@ void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t s
   }
   assert(transformed == size);
   (void)size;
+  ahead.chunksRunAhead += 1;
 }
 
 void EndAheadDataset(ScheduleAhead& ahead) {
@@ -187,5 +189,7 @@ void EndAheadDataset(ScheduleAhead& ahead) {
   ahead.toHelper.notify_one();
   ahead.toProcessing.wait(lock, [&] { return !ahead.datasetInHand; });
 }
+
+std::uint64_t ChunksRunAhead(const ScheduleAhead& ahead) { return ahead.chunksRunAhead; }
 
 }  // namespace dialog

@@ -40,4 +40,7 @@ void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t s
 // ahead beyond the chunks transformed is dropped.
 void EndAheadDataset(ScheduleAhead& ahead);
 
+// The chunks transformed so far by the helper thread's schedules (for tests).
+[[nodiscard]] std::uint64_t ChunksRunAhead(const ScheduleAhead& ahead);
+
 }  // namespace dialog

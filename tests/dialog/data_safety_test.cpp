@@ -264,33 +264,46 @@ TEST_F(DataSafetyTest, LinksFoundByASearchAreNotFollowed) {
 
 // A second interrupt stops the dataset in hand at the next chunk boundary;
 // the run ends through the statistics, the end stamp and the termination.
+// So it does with the helper thread that runs the cipher ahead, which the
+// program's surroundings allow or not.
 TEST_F(DataSafetyTest, SecondInterruptStopsAtAChunkBoundary) {
-  fs::create_directory("data");
   const std::string big = RandomBytes(3 * kChunk + 700, 5);
-  WriteFile("data/a", big);
-  WriteFile("data/b", "bbb");
-  platform::DatasetFaults faults;
-  faults.beforeWrite = [](int write) {
-    if (write == 1) {
-      std::raise(SIGINT);
-      std::raise(SIGINT);
-    }
-  };
-  platform::gDatasetFaults = &faults;
-  const Result result = Run("[data]", 1);
-  platform::gDatasetFaults = nullptr;
-  std::signal(SIGINT, SIG_DFL);
-  EXPECT_TRUE(Contains(result.log, "The dataset \xAF" "a\xAE is just processed ...\r\n"
-                                   "The dataset \xAF" "a\xAE could not be processed completely!\r\n"
-                                   " The first 1048576 bytes have been processed, the rest is unchanged.\r\n"
-                                   "              0 Bytes in        0 dataset(s) in      1 directories processed.\r\n"
-                                   "End of process: STAMP\r\n"
-                                   "  T e r m i n a t i n g   p r o g r a m !  \r\n"))
-      << result.log;
-  const std::string now = ReadFile("data/a");
-  EXPECT_TRUE(now.substr(kChunk) == big.substr(kChunk));
-  EXPECT_TRUE(now.substr(0, kChunk) != big.substr(0, kChunk));
-  EXPECT_EQ(ReadFile("data/b"), "bbb");
+  static std::size_t threadsSeen;
+  for (int threads = 1; threads <= 2; ++threads) {
+    SCOPED_TRACE(threads);
+    fs::remove_all("data");
+    fs::create_directory("data");
+    WriteFile("data/a", big);
+    WriteFile("data/b", "bbb");
+    platform::DatasetFaults faults;
+    faults.beforeWrite = [](int write) {
+      if (write == 1) {
+        threadsSeen = static_cast<std::size_t>(
+            std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+        std::raise(SIGINT);
+        std::raise(SIGINT);
+      }
+    };
+    platform::gDatasetFaults = &faults;
+    const testsupport::DialogResult run = testsupport::RunDialog(
+        {"0", scratch.Path("run.log"), "[data]", "1", "1", "secret", "0"}, "", platform::TextCharset::CodePage, -1,
+        threads);
+    platform::gDatasetFaults = nullptr;
+    std::signal(SIGINT, SIG_DFL);
+    EXPECT_EQ(threadsSeen, static_cast<std::size_t>(threads));
+    const std::string log = testsupport::WithoutStamps(ReadFile(scratch.Path("run.log")));
+    EXPECT_TRUE(Contains(log, "The dataset \xAF" "a\xAE is just processed ...\r\n"
+                              "The dataset \xAF" "a\xAE could not be processed completely!\r\n"
+                              " The first 1048576 bytes have been processed, the rest is unchanged.\r\n"
+                              "              0 Bytes in        0 dataset(s) in      1 directories processed.\r\n"
+                              "End of process: STAMP\r\n"
+                              "  T e r m i n a t i n g   p r o g r a m !  \r\n"))
+        << log;
+    const std::string now = ReadFile("data/a");
+    EXPECT_TRUE(now.substr(kChunk) == big.substr(kChunk));
+    EXPECT_TRUE(now.substr(0, kChunk) != big.substr(0, kChunk));
+    EXPECT_EQ(ReadFile("data/b"), "bbb");
+  }
 }
 
 // A third interrupt ends the program at once; its log names the dataset in

@@ -40,6 +40,7 @@ class ProcessingTest : public ::testing::Test {
  protected:
   ScratchDir scratch;
   testsupport::DirectoryGuard inScratch{scratch.path};
+  int threads = 0;  // processing threads, as the program's surroundings give them
 
   // Runs the processing run alone, as the dialog would after its questions.
   RunOutput Run(int mode, const std::string& selection, int form, int language = 0,
@@ -60,6 +61,7 @@ class ProcessingTest : public ::testing::Test {
       platform::Assign(state->SelectionText, "*.*");
     }
     state->ProcessingForm = static_cast<std::uint8_t>(form);
+    state->processingThreads = threads;
     state->cipher.encode = form == 1 || form == 3;
     state->cipher.oneUnit = form >= 3;
     for (int position = 1; position <= 256; ++position) {
@@ -287,6 +289,45 @@ TEST_F(ProcessingTest, FailedWriteIsReportedAndTheRunGoesOn) {
       << result.log;
   EXPECT_EQ(result.datasets, 1);
   EXPECT_EQ(result.bytes, 3);
+}
+
+// A dataset cut short by a failed read or write or by a second interrupt
+// ends as with one thread: whole chunks transformed, the rest unchanged, the
+// same log, and in a chain the next dataset encoded from the state after the
+// last chunk transformed.
+TEST_F(ProcessingTest, DatasetCutShortEndsAsWithOneThread) {
+  constexpr std::size_t kChunk = dialog::kChunkBytes;
+  const std::string a = RandomBytes(3 * kChunk + 700, 9);
+  const std::string b = RandomBytes(200000, 10);
+  const auto interruptTwice = [](int write) {
+    if (write == 2) {
+      std::raise(SIGINT);
+      std::raise(SIGINT);
+    }
+  };
+  const platform::DatasetFaults cuts[] = {{.failRead = 3}, {.failWrite = 2}, {.beforeWrite = interruptTwice}};
+  for (const platform::DatasetFaults& cut : cuts) {
+    SCOPED_TRACE(cut.failRead > 0 ? "read" : cut.failWrite > 0 ? "write" : "interrupt");
+    std::string results[2];
+    for (threads = 1; threads <= 2; ++threads) {
+      fs::remove_all("data");
+      fs::create_directory("data");
+      WriteFile("data/a", a);
+      WriteFile("data/b", b);
+      platform::DatasetFaults faults = cut;
+      platform::gDatasetFaults = &faults;
+      const RunOutput result = Run(3, "data", 3);
+      platform::gDatasetFaults = nullptr;
+      std::signal(SIGINT, SIG_DFL);
+      results[threads - 1] = result.log + ReadFile("data/a") + ReadFile("data/b");
+      const std::string now = ReadFile("data/a");
+      const std::size_t transformed = cut.failWrite > 0 ? kChunk : 2 * kChunk;
+      EXPECT_TRUE(now.substr(transformed) == a.substr(transformed));
+      EXPECT_TRUE(now.substr(transformed - kChunk, kChunk) != a.substr(transformed - kChunk, kChunk));
+      EXPECT_EQ(ReadFile("data/b") == b, cut.beforeWrite != nullptr);
+    }
+    EXPECT_TRUE(results[0] == results[1]);
+  }
 }
 
 TEST_F(ProcessingTest, InterruptCompletesTheDatasetInHandThenEnds) {

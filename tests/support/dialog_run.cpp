@@ -37,7 +37,7 @@ std::string ContentOf(std::FILE* file) {
 }
 
 DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
-                       platform::TextCharset charset, int progressAfterMs) {
+                       platform::TextCharset charset, int progressAfterMs, int processingThreads) {
   std::vector<const char*> arguments{"tarvex5"};
   for (const std::string& parameter : parameters) {
     arguments.push_back(parameter.c_str());
@@ -51,7 +51,8 @@ DialogResult RunDialog(const std::vector<std::string>& parameters, const std::st
                                             .output = fileno(out),
                                             .introPauseMs = 0,
                                             .charset = charset,
-                                            .progressAfterMs = progressAfterMs};
+                                            .progressAfterMs = progressAfterMs,
+                                            .processingThreads = processingThreads};
     result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(), surroundings);
     result.output = ContentOf(out);
   }

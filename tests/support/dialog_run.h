@@ -18,10 +18,11 @@ struct DialogResult {
 // Runs the program with `parameters` (1 to n; parameter 0 is "tarvex5") and
 // `input` as the console input, in the current directory, without the intro
 // pause, its own texts in `charset`, with progress figures for datasets
-// taking longer than `progressAfterMs` (-1: none, as in redirected output).
+// taking longer than `progressAfterMs` (-1: none, as in redirected output),
+// with `processingThreads` (0: as the processor allows).
 DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
                        platform::TextCharset charset = platform::TextCharset::CodePage,
-                       int progressAfterMs = -1);
+                       int progressAfterMs = -1, int processingThreads = 0);
 
 // An unnamed temporary file holding `content`, positioned at its start, to
 // serve as console input or output; nullptr (and a test failure) when none

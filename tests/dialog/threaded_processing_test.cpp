@@ -1,0 +1,151 @@
+// Datasets processed with the helper thread that runs the cipher ahead give
+// the bytes of the step-by-step reference encoder, on every byte path, both
+// ways, in a chain of datasets with natural stirs and a full rekey where one
+// chunk meets the next.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cipher/byte_transform.h"
+#include "cipher/cipher_test_support.h"
+#include "dialog/processing.h"
+#include "dialog/run_state.h"
+#include "dialog/schedule_ahead.h"
+#include "support/dialog_run.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using cipher::BytePath;
+using cipher::CipherState;
+using testsupport::ReadFile;
+
+constexpr std::size_t kChunk = dialog::kChunkBytes;
+// Chunks, a tail, short datasets done without the helper, and one just above
+// where the helper takes over.
+constexpr std::size_t kLengths[] = {2 * kChunk + 700, 300, 100000, kChunk, 0, 1023};
+constexpr int kRekeyDataset = 0;
+constexpr int kRekeyBlock = 2048;  // the first block of the second chunk
+
+// Generator 1 comes back to its reference value at the last step of the
+// block before kRekeyBlock (one step per 8 bytes), so that a full rekey
+// begins the second chunk.
+CipherState Prepared(bool encode) {
+  CipherState state;
+  cipher_test::Prepare(state, "threads", encode);
+  cipher_test::ForceReturnAfter(state, 1, kRekeyBlock * 512 / 8);
+  state.oneUnit = true;
+  return state;
+}
+
+struct Expected {
+  std::vector<std::string> plain;
+  std::vector<std::string> encoded;
+  std::vector<CipherState> statesAfter;  // after each dataset
+  int stirs = 0;
+  bool rekeyAtTheChunkBoundary = false;
+};
+
+// Cuts each dataset as dataset processing does and encodes its blocks one
+// operation after the other.
+const Expected& ReferenceChain() {
+  static const Expected* expected = [] {
+    auto* result = new Expected;
+    CipherState state = Prepared(true);
+    for (std::size_t d = 0; d < std::size(kLengths); ++d) {
+      result->plain.push_back(testsupport::RandomBytes(kLengths[d], static_cast<unsigned>(d + 40)));
+      std::string data = result->plain.back();
+      dialog::Chunk chunk;
+      int block = 0;
+      while (dialog::NextChunk(kLengths[d], chunk)) {
+        for (std::size_t start = 0; start < chunk.size; start += static_cast<std::size_t>(chunk.blockLength)) {
+          result->stirs += state.stirPending ? 1 : 0;
+          if (d == kRekeyDataset && block++ == kRekeyBlock) {
+            result->rekeyAtTheChunkBoundary = state.rekeyPending;
+          }
+          cipher_test::ReferenceEncodeBlock(
+              state, reinterpret_cast<std::uint8_t*>(data.data()) + chunk.offset + start, chunk.blockLength);
+        }
+      }
+      result->encoded.push_back(data);
+      result->statesAfter.push_back(state);
+    }
+    return result;
+  }();
+  return *expected;
+}
+
+std::vector<BytePath> AvailablePaths() {
+  std::vector<BytePath> paths;
+  for (BytePath path : {BytePath::kScalar, BytePath::kAvx2, BytePath::kAvx512}) {
+    if (cipher::BytePathAvailable(path)) {
+      paths.push_back(path);
+    }
+  }
+  return paths;
+}
+
+class ThreadedProcessingTest : public ::testing::Test {
+ protected:
+  testsupport::ScratchDir scratch;
+  testsupport::DirectoryGuard inScratch{scratch.path};
+
+  // Processes the datasets "d0", "d1", ... in order as one unit, as forms 3
+  // and 4 do, and expects the state after each to be the reference one.
+  void ProcessChain(int threads, BytePath path, bool encode) {
+    auto state = std::make_unique<dialog::RunState>();
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    platform::OpenConsole(state->console, -1, fileno(sink));
+    state->cipher = Prepared(encode);
+    state->cipher.bytePath = path;
+    state->processingThreads = threads;
+    dialog::StartScheduleAhead(*state);
+    EXPECT_EQ(state->ahead != nullptr, threads == 2);
+    for (std::size_t d = 0; d < std::size(kLengths); ++d) {
+      dialog::ProcessDataset(*state, ("d" + std::to_string(d)).c_str(), true);
+      SCOPED_TRACE(d);
+      cipher_test::ExpectSameRunningState(ReferenceChain().statesAfter[d], state->cipher);
+    }
+    if (state->ahead != nullptr) {
+      EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), 3u + 2u + 1u);  // of the datasets of 64 KiB and more
+    }
+    dialog::StopScheduleAhead(*state);
+    EXPECT_EQ(state->datasetCount, static_cast<double>(std::size(kLengths)));
+    std::fclose(sink);
+  }
+
+  void ExpectDatasets(const std::vector<std::string>& expected) {
+    for (std::size_t d = 0; d < expected.size(); ++d) {
+      EXPECT_TRUE(ReadFile("d" + std::to_string(d)) == expected[d]) << "dataset " << d;
+    }
+  }
+};
+
+TEST_F(ThreadedProcessingTest, ChainHasStirsAndARekeyWhereChunksMeet) {
+  EXPECT_GT(ReferenceChain().stirs, 40);
+  EXPECT_TRUE(ReferenceChain().rekeyAtTheChunkBoundary);
+}
+
+TEST_F(ThreadedProcessingTest, OneAndTwoThreadsGiveTheReferenceBytesOnEveryPathBothWays) {
+  const Expected& expected = ReferenceChain();
+  for (BytePath path : AvailablePaths()) {
+    for (int threads : {1, 2}) {
+      SCOPED_TRACE("byte path " + std::to_string(static_cast<int>(path)) + ", threads " + std::to_string(threads));
+      for (std::size_t d = 0; d < std::size(kLengths); ++d) {
+        testsupport::WriteFile("d" + std::to_string(d), expected.plain[d]);
+      }
+      ProcessChain(threads, path, true);
+      ExpectDatasets(expected.encoded);
+      ProcessChain(threads, path, false);
+      ExpectDatasets(expected.plain);
+      if (HasFailure()) {
+        return;
+      }
+    }
+  }
+}
+
+}  // namespace
