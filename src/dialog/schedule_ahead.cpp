@@ -1,7 +1,9 @@
 #include "dialog/schedule_ahead.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -30,18 +32,20 @@ struct AheadSlot {
 
 // Who writes what: the helper thread fills the slots it has not yet handed
 // over and owns `cipher` while a dataset is in hand; the processing thread
-// reads the slots handed over and not yet given back. The counters and
-// flags change only under `mutex`, which also orders the slots' contents.
+// reads the slots handed over and not yet given back. Handing a slot over
+// and giving it back are atomic counts, which also order the slots'
+// contents; a thread that finds nothing to do waits a moment and then
+// sleeps on its condition, which is signalled under `mutex`.
 struct ScheduleAhead {
   std::thread thread;
   std::mutex mutex;
   std::condition_variable toHelper;      // a dataset, a slot given back, the end of a dataset or of the run
   std::condition_variable toProcessing;  // a slot handed over, a dataset ended
-  bool datasetInHand = false;            // set by the processing thread, cleared by the helper when done
-  bool dropDataset = false;              // the processing thread needs no more schedules of this dataset
-  bool quit = false;
-  std::uint64_t handedOver = 0;          // slots filled so far in this dataset
-  std::uint64_t givenBack = 0;           // slots applied so far in this dataset
+  bool datasetInHand = false;            // under `mutex`: set by the processing thread, cleared by the helper when done
+  bool quit = false;                     // under `mutex`
+  std::atomic<bool> dropDataset = false;  // the processing thread needs no more schedules of this dataset
+  std::atomic<std::uint64_t> handedOver = 0;  // slots filled so far in this dataset
+  std::atomic<std::uint64_t> givenBack = 0;   // slots applied so far in this dataset
   std::uint64_t length = 0;              // of the dataset in hand
   cipher::CipherState cipher;            // runs ahead of the data
   std::uint64_t chunksRunAhead = 0;      // by the processing thread, in the whole run
@@ -50,19 +54,43 @@ struct ScheduleAhead {
 
 namespace {
 
+// How long a thread that finds nothing to do keeps looking before it sleeps.
+// A thread that goes to sleep for every slot would be woken on the core of
+// the thread that wakes it, whenever the other core is busy with another
+// process, and then the two threads would take turns instead of working
+// side by side.
+constexpr auto kWaitBeforeSleeping = std::chrono::microseconds(500);
+
+template <typename Ready>
+void WaitFor(ScheduleAhead& ahead, std::condition_variable& condition, Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + kWaitBeforeSleeping;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) {
+      std::unique_lock lock(ahead.mutex);
+      condition.wait(lock, ready);
+      return;
+    }
+    std::this_thread::yield();
+  }
+}
+
+// After a change that the other thread may be sleeping for: passing through
+// the mutex makes sure that a thread between its test and its sleep hears it.
+void Signal(ScheduleAhead& ahead, std::condition_variable& condition) {
+  { std::lock_guard lock(ahead.mutex); }
+  condition.notify_one();
+}
+
 // The next slot to fill; null when the dataset is dropped meanwhile.
 AheadSlot* WaitForFreeSlot(ScheduleAhead& ahead) {
-  std::unique_lock lock(ahead.mutex);
-  ahead.toHelper.wait(lock, [&] { return ahead.dropDataset || ahead.handedOver - ahead.givenBack < kSlots; });
+  WaitFor(ahead, ahead.toHelper,
+          [&] { return ahead.dropDataset || ahead.handedOver - ahead.givenBack < kSlots; });
   return ahead.dropDataset ? nullptr : &ahead.slots[ahead.handedOver % kSlots];
 }
 
 void HandOver(ScheduleAhead& ahead) {
-  {
-    std::lock_guard lock(ahead.mutex);
-    ahead.handedOver += 1;
-  }
-  ahead.toProcessing.notify_one();
+  ahead.handedOver += 1;
+  Signal(ahead, ahead.toProcessing);
 }
 
 // Schedules the dataset's chunks in file order; a schedule ends where its
@@ -160,23 +188,16 @@ void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t s
   std::size_t transformed = 0;
   bool endsChunk = false;
   while (!endsChunk) {
-    const AheadSlot* slot = nullptr;
-    {
-      std::unique_lock lock(ahead.mutex);
-      ahead.toProcessing.wait(lock, [&] { return ahead.handedOver > ahead.givenBack; });
-      slot = &ahead.slots[ahead.givenBack % kSlots];
-    }
+    WaitFor(ahead, ahead.toProcessing, [&] { return ahead.handedOver > ahead.givenBack; });
+    const AheadSlot* slot = &ahead.slots[ahead.givenBack % kSlots];
     cipher::ApplySchedule(slot->schedule, data + transformed);
     transformed += static_cast<std::size_t>(slot->schedule.dataBytes);
     endsChunk = slot->endsChunk;
     if (endsChunk) {
       cipher = slot->after;
     }
-    {
-      std::lock_guard lock(ahead.mutex);
-      ahead.givenBack += 1;
-    }
-    ahead.toHelper.notify_one();
+    ahead.givenBack += 1;
+    Signal(ahead, ahead.toHelper);
   }
   assert(transformed == size);
   (void)size;
@@ -184,9 +205,9 @@ void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t s
 }
 
 void EndAheadDataset(ScheduleAhead& ahead) {
-  std::unique_lock lock(ahead.mutex);
   ahead.dropDataset = true;
-  ahead.toHelper.notify_one();
+  Signal(ahead, ahead.toHelper);
+  std::unique_lock lock(ahead.mutex);
   ahead.toProcessing.wait(lock, [&] { return !ahead.datasetInHand; });
 }
 
