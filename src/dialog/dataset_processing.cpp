@@ -48,7 +48,7 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
 // thread's schedules or block by block.
 void TransformChunk(RunState& state, const Chunk& chunk, bool ahead) {
   if (ahead) {
-    TransformChunkAhead(*state.ahead, state.processingChunk, chunk.size, state.cipher);
+    TransformChunkAhead(*state.ahead, chunk.size, state.cipher);
     return;
   }
   for (std::size_t start = 0; start < chunk.size; start += static_cast<std::size_t>(chunk.blockLength)) {
@@ -98,7 +98,7 @@ bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_
   if (!ahead) {
     return RewriteChunks(state, file, length, false, done);
   }
-  BeginAheadDataset(*state.ahead, state.cipher, length);
+  BeginAheadDataset(*state.ahead, state.cipher, length, state.processingChunk);
   const bool complete = RewriteChunks(state, file, length, true, done);
   EndAheadDataset(*state.ahead);
   return complete;

@@ -22,20 +22,30 @@ namespace {
 // on while the other one reads and writes.
 constexpr int kSlots = 8;
 
+// Where a slot handed over stands: its blocks are still to be transformed,
+// one thread has taken them on, or they are transformed.
+enum SlotWork : int { kToApply, kApplying, kApplied };
+
 struct AheadSlot {
   cipher::BlockSchedule schedule;
+  std::uint64_t chunk = 0;       // the number of its chunk in the dataset, from 1
+  std::size_t offset = 0;        // of its first block in the chunk
   bool endsChunk = false;        // the last schedule of its chunk
   cipher::CipherState after;     // when it ends a chunk: the state after the chunk
+  std::atomic<int> work = kApplied;
 };
 
 }  // namespace
 
 // Who writes what: the helper thread fills the slots it has not yet handed
 // over and owns `cipher` while a dataset is in hand; the processing thread
-// reads the slots handed over and not yet given back. Handing a slot over
-// and giving it back are atomic counts, which also order the slots'
-// contents; a thread that finds nothing to do waits a moment and then
-// sleeps on its condition, which is signalled under `mutex`.
+// gives the slots back in the order they were handed over. A slot's blocks
+// are transformed by the processing thread, or by the helper when its ring
+// is full and the slot's chunk is in the buffer: whichever takes the slot's
+// `work` first. Handing a slot over, taking it and giving it back are atomic,
+// which also orders the slots' contents and the buffer's bytes; a thread
+// that finds nothing to do waits a moment and then sleeps on its condition,
+// which is signalled under `mutex`.
 struct ScheduleAhead {
   std::thread thread;
   std::mutex mutex;
@@ -46,7 +56,10 @@ struct ScheduleAhead {
   std::atomic<bool> dropDataset = false;  // the processing thread needs no more schedules of this dataset
   std::atomic<std::uint64_t> handedOver = 0;  // slots filled so far in this dataset
   std::atomic<std::uint64_t> givenBack = 0;   // slots applied so far in this dataset
+  std::atomic<std::uint64_t> chunkInBuffer = 0;  // the number of the chunk read into `buffer`; 0: none
   std::uint64_t length = 0;              // of the dataset in hand
+  std::uint8_t* buffer = nullptr;        // where the processing thread reads the dataset's chunks
+  std::uint64_t chunksBegun = 0;         // by the processing thread, in this dataset
   cipher::CipherState cipher;            // runs ahead of the data
   std::uint64_t chunksRunAhead = 0;      // by the processing thread, in the whole run
   AheadSlot slots[kSlots];
@@ -81,10 +94,44 @@ void Signal(ScheduleAhead& ahead, std::condition_variable& condition) {
   condition.notify_one();
 }
 
-// The next slot to fill; null when the dataset is dropped meanwhile.
+// Transforms the slot's blocks in the chunk at `buffer` unless another
+// thread has taken them on; true if this thread did.
+bool ApplyUnlessTaken(AheadSlot& slot, std::uint8_t* buffer) {
+  int toApply = kToApply;
+  if (!slot.work.compare_exchange_strong(toApply, kApplying)) {
+    return false;
+  }
+  cipher::ApplySchedule(slot.schedule, buffer + slot.offset);
+  slot.work = kApplied;
+  return true;
+}
+
+// A slot of the chunk in the buffer that no one has taken on, the last
+// handed over first: the processing thread takes them from the first on.
+AheadSlot* SlotToTakeOn(ScheduleAhead& ahead) {
+  const std::uint64_t inBuffer = ahead.chunkInBuffer;
+  for (std::uint64_t n = ahead.handedOver; inBuffer != 0 && n > ahead.givenBack; --n) {
+    AheadSlot& slot = ahead.slots[(n - 1) % kSlots];
+    if (slot.chunk == inBuffer && slot.work == kToApply) {
+      return &slot;
+    }
+  }
+  return nullptr;
+}
+
+// The next slot to fill; null when the dataset is dropped meanwhile. While
+// the ring is full, the helper transforms blocks of the chunk in the buffer:
+// where the byte work is the larger part, both threads share it.
 AheadSlot* WaitForFreeSlot(ScheduleAhead& ahead) {
-  WaitFor(ahead, ahead.toHelper,
-          [&] { return ahead.dropDataset || ahead.handedOver - ahead.givenBack < kSlots; });
+  const auto slotFree = [&] { return ahead.dropDataset || ahead.handedOver - ahead.givenBack < kSlots; };
+  while (!slotFree()) {
+    AheadSlot* slot = SlotToTakeOn(ahead);
+    if (slot != nullptr && ApplyUnlessTaken(*slot, ahead.buffer)) {
+      Signal(ahead, ahead.toProcessing);
+      continue;
+    }
+    WaitFor(ahead, ahead.toHelper, [&] { return slotFree() || SlotToTakeOn(ahead) != nullptr; });
+  }
   return ahead.dropDataset ? nullptr : &ahead.slots[ahead.handedOver % kSlots];
 }
 
@@ -97,8 +144,9 @@ void HandOver(ScheduleAhead& ahead) {
 // chunk ends, so that the state after each chunk can be handed over with it.
 void RunDatasetAhead(ScheduleAhead& ahead) {
   Chunk chunk;
-  while (NextChunk(ahead.length, chunk)) {
+  for (std::uint64_t number = 1; NextChunk(ahead.length, chunk); ++number) {
     int blocksLeft = static_cast<int>(chunk.size / static_cast<std::size_t>(chunk.blockLength));
+    std::size_t offset = 0;
     while (blocksLeft > 0) {
       AheadSlot* slot = WaitForFreeSlot(ahead);
       if (slot == nullptr) {
@@ -106,6 +154,10 @@ void RunDatasetAhead(ScheduleAhead& ahead) {
       }
       cipher::BeginSchedule(ahead.cipher, slot->schedule);
       blocksLeft -= cipher::ScheduleBlocks(ahead.cipher, slot->schedule, chunk.blockLength, blocksLeft);
+      slot->chunk = number;
+      slot->offset = offset;
+      offset += static_cast<std::size_t>(slot->schedule.dataBytes);
+      slot->work = kToApply;
       slot->endsChunk = blocksLeft == 0;
       if (slot->endsChunk) {
         slot->after = ahead.cipher;
@@ -165,16 +217,23 @@ void StopScheduleAhead(RunState& state) {
   ahead.toHelper.notify_one();
   ahead.thread.join();
   platform::WipeBytes(&ahead.cipher, sizeof ahead.cipher);
-  platform::WipeBytes(ahead.slots, sizeof ahead.slots);
+  for (AheadSlot& slot : ahead.slots) {
+    platform::WipeBytes(&slot.schedule, sizeof slot.schedule);
+    platform::WipeBytes(&slot.after, sizeof slot.after);
+  }
   delete state.ahead;
   state.ahead = nullptr;
 }
 
-void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length) {
+void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length,
+                       std::uint8_t* buffer) {
   {
     std::lock_guard lock(ahead.mutex);
     ahead.cipher = from;
     ahead.length = length;
+    ahead.buffer = buffer;
+    ahead.chunksBegun = 0;
+    ahead.chunkInBuffer = 0;
     ahead.handedOver = 0;
     ahead.givenBack = 0;
     ahead.dropDataset = false;
@@ -183,22 +242,27 @@ void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, st
   ahead.toHelper.notify_one();
 }
 
-void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t size,
-                         cipher::CipherState& cipher) {
+void TransformChunkAhead(ScheduleAhead& ahead, std::size_t size, cipher::CipherState& cipher) {
+  ahead.chunksBegun += 1;
+  ahead.chunkInBuffer = ahead.chunksBegun;
+  Signal(ahead, ahead.toHelper);
   std::size_t transformed = 0;
   bool endsChunk = false;
   while (!endsChunk) {
     WaitFor(ahead, ahead.toProcessing, [&] { return ahead.handedOver > ahead.givenBack; });
-    const AheadSlot* slot = &ahead.slots[ahead.givenBack % kSlots];
-    cipher::ApplySchedule(slot->schedule, data + transformed);
-    transformed += static_cast<std::size_t>(slot->schedule.dataBytes);
-    endsChunk = slot->endsChunk;
+    AheadSlot& slot = ahead.slots[ahead.givenBack % kSlots];
+    if (!ApplyUnlessTaken(slot, ahead.buffer)) {
+      WaitFor(ahead, ahead.toProcessing, [&] { return slot.work == kApplied; });
+    }
+    transformed += static_cast<std::size_t>(slot.schedule.dataBytes);
+    endsChunk = slot.endsChunk;
     if (endsChunk) {
-      cipher = slot->after;
+      cipher = slot.after;
     }
     ahead.givenBack += 1;
     Signal(ahead, ahead.toHelper);
   }
+  ahead.chunkInBuffer = 0;
   assert(transformed == size);
   (void)size;
   ahead.chunksRunAhead += 1;

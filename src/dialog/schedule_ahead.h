@@ -4,7 +4,8 @@
 // stirs and rekeys, key bytes, checks; nothing of it reads the data) and
 // hands the schedules over through a ring of fixed records, while the thread
 // that processes the datasets reads each chunk, applies the schedules to it
-// and writes it back. The bytes are those of TransformBlock block by block.
+// and writes it back; when the ring is full, the helper applies schedules
+// to the chunk too. The bytes are those of TransformBlock block by block.
 //
 // The helper thread is started once per run and lives until StopScheduleAhead.
 // Everything it holds is fixed in size, whatever the datasets' lengths.
@@ -28,13 +29,16 @@ void StartScheduleAhead(RunState& state);
 void StopScheduleAhead(RunState& state);
 
 // Sets the helper thread to run `from` ahead through the chunks of a dataset
-// of `length` bytes (cut as NextChunk cuts it).
-void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length);
+// of `length` bytes (cut as NextChunk cuts it), which are read one after the
+// other into `buffer`.
+void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length,
+                       std::uint8_t* buffer);
 
-// Transforms the dataset's next chunk, `size` bytes at `data`, by the helper
-// thread's schedules, and sets `cipher` to the state after the chunk.
-void TransformChunkAhead(ScheduleAhead& ahead, std::uint8_t* data, std::size_t size,
-                         cipher::CipherState& cipher);
+// Transforms the dataset's next chunk, just read into the buffer (`size`
+// bytes), by the helper thread's schedules, and sets `cipher` to the state
+// after the chunk. The helper may transform some of the chunk's blocks
+// itself meanwhile; all are done on return.
+void TransformChunkAhead(ScheduleAhead& ahead, std::size_t size, cipher::CipherState& cipher);
 
 // Ends the dataset, also one left part-way: whatever the helper thread ran
 // ahead beyond the chunks transformed is dropped.
