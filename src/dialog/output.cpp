@@ -18,6 +18,38 @@ void WriteLogBytes(RunState& state, std::string_view bytes) {
   }
 }
 
+bool IsControlByte(char byte) {
+  const auto code = static_cast<unsigned char>(byte);
+  return code < 0x20 || code == 0x7F;
+}
+
+void AddVisibleControl(Line& line, char byte) {
+  switch (byte) {
+    case '\r':
+      Add(line, "\\r");
+      return;
+    case '\n':
+      Add(line, "\\n");
+      return;
+    case '\t':
+      Add(line, "\\t");
+      return;
+    default: {
+      char form[8];
+      std::snprintf(form, sizeof form, "\\x%02X", static_cast<unsigned char>(byte));
+      Add(line, form);
+      return;
+    }
+  }
+}
+
+// A backslash before one of these would be read as the start of a visible
+// form: "\\", "\r", "\n", "\t", "\x1B", or a control byte's own form.
+bool ContinuesVisibleForm(char next) {
+  return next == '\\' || next == 'r' || next == 'n' || next == 't' || next == 'x' ||
+         IsControlByte(next);
+}
+
 }  // namespace
 
 void ReportLogWriteFailure(RunState& state) {
@@ -42,9 +74,22 @@ void Add(Line& line, std::string_view text) {
 
 void Add(Line& line, const RunState& state, Msg message) { Add(line, Text(message, state.Language)); }
 
+void AddName(Line& line, std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char byte = name[i];
+    if (IsControlByte(byte)) {
+      AddVisibleControl(line, byte);
+    } else if (byte == '\\' && i + 1 < name.size() && ContinuesVisibleForm(name[i + 1])) {
+      Add(line, "\\\\");
+    } else {
+      Add(line, std::string_view(&byte, 1));
+    }
+  }
+}
+
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after) {
   Add(line, state, before);
-  Add(line, text);
+  AddName(line, text);
   Add(line, state, after);
 }
 

@@ -15,8 +15,9 @@
 
 namespace dialog {
 
-// Long enough for any line of the program: a few texts and two 255-byte names.
-inline constexpr std::size_t kLineCapacity = 2048;
+// Long enough for any line of the program: a few texts and two 255-byte names,
+// a byte of a name taking up to four characters in its visible form.
+inline constexpr std::size_t kLineCapacity = 4096;
 
 struct Line {
   std::size_t length = 0;
@@ -26,8 +27,14 @@ struct Line {
 // Appends to `line`; what does not fit is dropped.
 void Add(Line& line, std::string_view text);
 void Add(Line& line, const RunState& state, Msg message);
-// Appends the text of `before`, `text` (a name, as it stands) and the text of
-// `after`: the frame of every message that names something.
+// Appends `name` (a name or a typed text, as bytes) in a visible form that
+// can neither break the line nor control the terminal: the bytes 0x00 to 0x1F
+// and 0x7F as "\r", "\n", "\t" or "\xHH" (two upper-case hexadecimal digits),
+// and a backslash as "\\" where the byte after it would otherwise make it
+// read as one of those forms; every other byte as it stands.
+void AddName(Line& line, std::string_view name);
+// Appends the text of `before`, `text` (a name, in its visible form) and the
+// text of `after`: the frame of every message that names something.
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after);
 // Appends `value` in decimal, right-aligned in `width` characters (0: no blanks).
 void AddNumber(Line& line, long long value, int width = 0);

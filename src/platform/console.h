@@ -15,6 +15,9 @@ namespace platform {
 
 inline constexpr std::size_t kConsoleBufferSize = 4096;
 inline constexpr std::size_t kMaxAnswerLength = 255;
+// A line that runs longer without a line end ends the input: nobody types it,
+// and an endless stream (/dev/zero) must not keep the program reading.
+inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 
 struct Console {
   std::intptr_t input = -1;       // descriptor of the console input
@@ -26,6 +29,7 @@ struct Console {
   bool atLineStart = true;        // the last byte consumed ended a line (or none was consumed)
   bool echoIsOff = false;         // between SetEcho(false) and SetEcho(true)
   bool writeFailed = false;       // a write to the output failed (the output went away)
+  std::size_t lineLength = 0;     // bytes consumed since the last line end
   std::size_t begin = 0;          // unread bytes are buffer[begin, end)
   std::size_t end = 0;
   unsigned char buffer[kConsoleBufferSize];
@@ -35,7 +39,8 @@ struct Console {
 void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
 
 // The next input byte without consuming it, or -1 at the end of the input.
-// Blocks until a byte is there.
+// Blocks until a byte is there. A line that would grow past kMaxLineLength
+// bytes ends the input for good.
 int PeekByte(Console& console);
 // Consumes and returns the next input byte, or -1 at the end of the input.
 int ReadByte(Console& console);

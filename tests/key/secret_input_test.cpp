@@ -1,7 +1,7 @@
 // The real program at a pseudo-terminal: a key typed without echo never
 // reaches the screen, and the terminal gets its echo back, also when Ctrl-C
 // ends the program while the echo is off; the same for the overlay. Each test
-// waits for the real four-second intro, so there are only three.
+// waits for the real four-second intro, so there are only a few.
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -159,6 +159,27 @@ TEST_F(SecretInputTest, KeyTypedWithoutEchoNeverReachesTheScreen) {
   EXPECT_EQ(program.screen.find(kSecret), std::string::npos) << program.screen;
   EXPECT_TRUE(program.EchoOn());
   EXPECT_GT(program.screen.rfind(kShowCursor), program.screen.rfind(kHideCursor));
+}
+
+// Lines typed ahead after an error in input without echo may be secret: the
+// terminal drops them, and the repeat question waits for a new answer.
+TEST_F(SecretInputTest, LinesTypedAheadAfterAnErrorWithoutEchoAreDropped) {
+  PtyProgram program;
+  program.StartHiddenKeyInput(scratch.path);
+  program.Type("abc\n\n");
+  ASSERT_TRUE(program.WaitForText("(control input):")) << program.screen;
+  ASSERT_TRUE(program.WaitForEcho(false));
+  program.Type("abX\nS3CRET-LINE-TWO\n\n");
+  const std::string differ = "Control input and first input of the key are different.";
+  ASSERT_TRUE(program.WaitForText(differ)) << program.screen;
+  ASSERT_TRUE(program.WaitForText("Please enter the corresponding number: ", program.screen.find(differ)));
+  while (program.Drain(300)) {
+  }
+  program.Type("9\n");
+  ASSERT_TRUE(program.WaitForEnd()) << program.screen;
+  EXPECT_EQ(program.screen.find("Wrong input"), std::string::npos) << program.screen;
+  EXPECT_EQ(program.screen.find("S3CRET"), std::string::npos) << program.screen;
+  EXPECT_NE(program.screen.find("T e r m i n a t i n g"), std::string::npos) << program.screen;
 }
 
 TEST_F(SecretInputTest, CtrlCWhileTheEchoIsOffRestoresTheTerminal) {
