@@ -231,6 +231,7 @@ Flow RunProcessing(RunState& state) {
   }
   platform::CloseTextDataset(run.list);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
+  platform::RestoreInterrupts();
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);
   if (state.interrupted) {

@@ -12,4 +12,9 @@ void DeferInterrupts();
 // True once an interrupt arrived while deferred.
 [[nodiscard]] bool InterruptRequested();
 
+// Gives the interrupts back the actions they had before DeferInterrupts, so
+// that a run leaves the process as it found it. Harmless when they were not
+// deferred.
+void RestoreInterrupts();
+
 }  // namespace platform

@@ -9,6 +9,11 @@ namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 
 constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterruptSignalCount = 3;
+
+// The actions DeferInterrupts replaced; `gDeferred` tells which are kept.
+struct sigaction gPrevious[kInterruptSignalCount];
+bool gDeferred[kInterruptSignalCount] = {};
 
 extern "C" void NoteInterrupt(int signalNumber) {
   if (gInterrupted != 0) {
@@ -32,16 +37,27 @@ void DeferInterrupts() {
     sigaddset(&action.sa_mask, signalNumber);
   }
   action.sa_flags = SA_RESTART;
-  for (int signalNumber : kInterruptSignals) {
+  for (int i = 0; i < kInterruptSignalCount; ++i) {
     struct sigaction previous {};
     // A signal the caller chose to ignore (nohup) stays ignored.
-    if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+    if (gDeferred[i] || sigaction(kInterruptSignals[i], nullptr, &previous) != 0 ||
+        previous.sa_handler == SIG_IGN) {
       continue;
     }
-    sigaction(signalNumber, &action, nullptr);
+    gPrevious[i] = previous;
+    gDeferred[i] = sigaction(kInterruptSignals[i], &action, nullptr) == 0;
   }
 }
 
 bool InterruptRequested() { return gInterrupted != 0; }
+
+void RestoreInterrupts() {
+  for (int i = 0; i < kInterruptSignalCount; ++i) {
+    if (gDeferred[i]) {
+      sigaction(kInterruptSignals[i], &gPrevious[i], nullptr);
+      gDeferred[i] = false;
+    }
+  }
+}
 
 }  // namespace platform

@@ -4,9 +4,12 @@
 namespace platform {
 
 // Keeps the process from writing a core dump (a dump after a signal such as
-// SIGQUIT would put the typed key and the cipher state into a file), and lets
-// a write to a closed pipe fail as a write instead of ending the program
-// without its closing sequence and without wiping the key material.
+// SIGQUIT would put the typed key and the cipher state into a file) and,
+// where the system has the notion, from being read or traced by other
+// processes of the same user (/proc/PID/mem, a debugger attaching); lets a
+// write to a closed pipe fail as a write instead of ending the program
+// without its closing sequence and without wiping the key material. Calling
+// it again changes nothing.
 void PrepareProcess();
 
 }  // namespace platform

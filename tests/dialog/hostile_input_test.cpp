@@ -2,7 +2,11 @@
 // secret after an error, names carrying control characters, and a console
 // line that never ends.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -157,6 +161,29 @@ TEST_F(HostileInputTest, EndlessLineEndsTheInput) {
   EXPECT_TRUE(testsupport::ContentOf(out).ends_with(testsupport::kEnglishEnd));
   close(zero);
   std::fclose(out);
+}
+
+// The run hardens the process against other processes reading its memory,
+// and otherwise leaves it as it found it, so that the program can be run
+// again in the same process: interrupts and the current directory.
+TEST_F(HostileInputTest, RunHardensTheProcessAndLeavesItOtherwiseAsItWas) {
+  struct sigaction before[3] {};
+  const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+  for (int i = 0; i < 3; ++i) {
+    sigaction(signals[i], nullptr, &before[i]);
+  }
+  const std::string directory = std::filesystem::current_path().string();
+  const DialogResult result = RunDialog({"0", "log.txt", "a.txt", "1", "1", "key", "0"}, "");
+  ASSERT_NE(result.output.find("has been encoded."), std::string::npos) << result.output;
+  for (int i = 0; i < 3; ++i) {
+    struct sigaction after {};
+    sigaction(signals[i], nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before[i].sa_handler) << signals[i];
+  }
+  EXPECT_EQ(std::filesystem::current_path().string(), directory);
+#if defined(__linux__)
+  EXPECT_EQ(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
+#endif
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,12 +52,17 @@ struct PtyProgram {
     }
   }
 
-  // Starts the program with parameters 1 to 5 and `more` after them.
-  bool Start(const std::string& directory, std::vector<const char*> more = {}) {
+  // Starts the program with parameters 1 to 5 and `more` after them, or with
+  // no parameters at all.
+  bool Start(const std::string& directory, std::vector<const char*> more = {},
+             bool noParameters = false) {
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
       return false;
     }
-    std::vector<const char*> arguments = {TARVEX5_BINARY, "0", "log.txt", "a.txt", "1", "1"};
+    std::vector<const char*> arguments = {TARVEX5_BINARY};
+    if (!noParameters) {
+      arguments.insert(arguments.end(), {"0", "log.txt", "a.txt", "1", "1"});
+    }
     arguments.insert(arguments.end(), more.begin(), more.end());
     arguments.push_back(nullptr);
     pid = fork();
@@ -180,6 +186,23 @@ TEST_F(SecretInputTest, LinesTypedAheadAfterAnErrorWithoutEchoAreDropped) {
   EXPECT_EQ(program.screen.find("Wrong input"), std::string::npos) << program.screen;
   EXPECT_EQ(program.screen.find("S3CRET"), std::string::npos) << program.screen;
   EXPECT_NE(program.screen.find("T e r m i n a t i n g"), std::string::npos) << program.screen;
+}
+
+// While the dialog waits, the pages that will hold the key are locked in
+// memory (so never written to swap); root may always lock them.
+TEST_F(SecretInputTest, KeyMaterialIsLockedInMemoryWhileTheDialogWaits) {
+  rlimit lockable{};
+  getrlimit(RLIMIT_MEMLOCK, &lockable);
+  if (geteuid() != 0 && lockable.rlim_cur < 64 * 1024) {
+    GTEST_SKIP() << "this user may not lock enough memory";
+  }
+  PtyProgram program;
+  ASSERT_TRUE(program.Start(scratch.path, {}, true));
+  ASSERT_TRUE(program.WaitForText("Language / Sprache:")) << program.screen;
+  const std::string status = testsupport::ReadFile("/proc/" + std::to_string(program.pid) + "/status");
+  const std::size_t locked = status.find("VmLck:");
+  ASSERT_NE(locked, std::string::npos) << status;
+  EXPECT_GT(std::stol(status.substr(locked + 6)), 0) << status.substr(locked, 30);
 }
 
 TEST_F(SecretInputTest, CtrlCWhileTheEchoIsOffRestoresTheTerminal) {
