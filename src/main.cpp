@@ -1,6 +1,16 @@
 #include "dialog/driver.h"
+#include "platform/console.h"
 
 int main(int argc, char** argv) {
-  constexpr int kIntroPauseMs = 4000;
-  return dialog::RunProgram(argc - 1, argv, 0, 1, kIntroPauseMs);
+  constexpr int kStandardInput = 0;
+  constexpr int kStandardOutput = 1;
+  // Progress figures only on a terminal, for datasets taking more than a second.
+  const dialog::Surroundings surroundings{
+      .input = kStandardInput,
+      .output = kStandardOutput,
+      .introPauseMs = 4000,
+      .charset = platform::UserCharset(),
+      .progressAfterMs = platform::IsTerminal(kStandardOutput) ? 1000 : -1,
+  };
+  return dialog::RunProgram(argc - 1, argv, surroundings);
 }

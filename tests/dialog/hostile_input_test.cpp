@@ -144,8 +144,8 @@ TEST_F(HostileInputTest, EndlessLineEndsTheInput) {
     std::FILE* in = testsupport::TemporaryFileWith(endless);
     std::FILE* out = testsupport::TemporaryFileWith("");
     ASSERT_TRUE(in != nullptr && out != nullptr);
-    EXPECT_EQ(dialog::RunProgram(static_cast<int>(c.parameters.size()), arguments.data(), fileno(in),
-                                 fileno(out), 0),
+    EXPECT_EQ(dialog::RunProgram(static_cast<int>(c.parameters.size()), arguments.data(),
+                                 {.input = fileno(in), .output = fileno(out), .introPauseMs = 0}),
               0);
     const std::string output = testsupport::ContentOf(out);
     EXPECT_TRUE(output.ends_with(testsupport::kEnglishEnd)) << output.substr(output.size() - 300);
@@ -157,7 +157,7 @@ TEST_F(HostileInputTest, EndlessLineEndsTheInput) {
   const int zero = open("/dev/zero", O_RDONLY);
   std::FILE* out = testsupport::TemporaryFileWith("");
   ASSERT_GE(zero, 0);
-  EXPECT_EQ(dialog::RunProgram(0, arguments, zero, fileno(out), 0), 0);
+  EXPECT_EQ(dialog::RunProgram(0, arguments, {.input = zero, .output = fileno(out), .introPauseMs = 0}), 0);
   EXPECT_TRUE(testsupport::ContentOf(out).ends_with(testsupport::kEnglishEnd));
   close(zero);
   std::fclose(out);

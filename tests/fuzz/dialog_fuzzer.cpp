@@ -2,9 +2,10 @@
 // the fuzzer's bytes, in a scratch directory that holds a few datasets to
 // process and to name as list, key and overlay datasets.
 //
-// Input: the first byte n (modulo 13) is the number of parameters; then n
-// parameters, each ended by a zero byte (fewer when the bytes run out); the
-// rest is the console input. No byte can name anything outside the scratch
+// Input: the first byte b gives the number of parameters n = b modulo 13 and
+// the character set of the program's own texts (UTF-8 when b / 13 is odd,
+// else the code page); then n parameters, each ended by a zero byte (fewer
+// when the bytes run out); the rest is the console input. No byte can name anything outside the scratch
 // directory: "/" and ".." are changed (fuzzsupport::ConfinedToScratch).
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,7 @@ constexpr int kMostParameters = 12;
 struct ProgramInput {
   std::vector<std::string> parameters;
   std::string console;
+  platform::TextCharset charset = platform::TextCharset::CodePage;
 };
 
 ProgramInput Split(const std::uint8_t* data, std::size_t size) {
@@ -31,6 +33,9 @@ ProgramInput Split(const std::uint8_t* data, std::size_t size) {
   const std::string bytes = fuzzsupport::ConfinedToScratch(
       std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   const std::size_t count = data[0] % (kMostParameters + 1);
+  if (data[0] / (kMostParameters + 1) % 2 == 1) {
+    input.charset = platform::TextCharset::Utf8;
+  }
   std::size_t next = 0;
   while (input.parameters.size() < count) {
     const std::size_t end = bytes.find('\0', next);
@@ -67,8 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   arguments.push_back(nullptr);
   fuzzsupport::EnterEmptyScratch();
   WriteDatasets();
-  (void)dialog::RunProgram(static_cast<int>(input.parameters.size()), arguments.data(),
-                           fuzzsupport::ConsoleInput(input.console), fuzzsupport::ConsoleOutput(), 0);
+  const dialog::Surroundings surroundings{.input = fuzzsupport::ConsoleInput(input.console),
+                                          .output = fuzzsupport::ConsoleOutput(),
+                                          .introPauseMs = 0,
+                                          .charset = input.charset};
+  (void)dialog::RunProgram(static_cast<int>(input.parameters.size()), arguments.data(), surroundings);
   fuzzsupport::LeaveScratch();
   return 0;
 }
