@@ -1,5 +1,6 @@
 #include "dialog/output.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,10 @@ void WriteLogBytes(RunState& state, std::string_view bytes) {
   if (!platform::WriteOutputFile(state.ControlLog, bytes.data(), bytes.size())) {
     ReportLogWriteFailure(state);
   }
+}
+
+void WriteConsoleBytes(RunState& state, std::string_view bytes) {
+  platform::WriteBytes(state.console, bytes.data(), bytes.size());
 }
 
 bool IsControlByte(char byte) {
@@ -53,6 +58,21 @@ bool ContinuesVisibleForm(char next) {
          IsControlByte(next);
 }
 
+// `start`, `name` in its visible form a part at a time (each part fitting a
+// Line), `end` and `lineEnd`, through `write`.
+void WriteFramedTo(RunState& state, void (*write)(RunState&, std::string_view), std::string_view start,
+                   std::string_view name, std::string_view end, std::string_view lineEnd) {
+  constexpr std::size_t kPart = kLineCapacity / 4;
+  write(state, start);
+  for (std::size_t part = 0; part < name.size(); part += kPart) {
+    Line visible;
+    AddNamePart(visible, name, part, std::min(name.size(), part + kPart));
+    write(state, View(visible));
+  }
+  write(state, end);
+  write(state, lineEnd);
+}
+
 }  // namespace
 
 void ReportLogWriteFailure(RunState& state) {
@@ -84,8 +104,10 @@ void Add(Line& line, const RunState& state, Msg message) {
   AddOwnText(line, state, Text(message, state.Language));
 }
 
-void AddName(Line& line, std::string_view name) {
-  for (std::size_t i = 0; i < name.size(); ++i) {
+void AddName(Line& line, std::string_view name) { AddNamePart(line, name, 0, name.size()); }
+
+void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end) {
+  for (std::size_t i = begin; i < end; ++i) {
     const char byte = name[i];
     if (IsControlByte(byte)) {
       AddVisibleControl(line, byte);
@@ -143,6 +165,16 @@ void WriteLogLine(RunState& state, const Line& line) {
 void WriteBothLine(RunState& state, const Line& line) {
   WriteConsoleLine(state, line);
   WriteLogLine(state, line);
+}
+
+void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg after) {
+  Line start;
+  Add(start, state, before);
+  Line end;
+  Add(end, state, after);
+  CloseProgressLine(state);
+  WriteFramedTo(state, WriteConsoleBytes, View(start), name, View(end), "\n");
+  WriteFramedTo(state, WriteLogBytes, View(start), name, View(end), "\r\n");
 }
 
 void WriteLogOwnText(RunState& state, std::string_view text) {

@@ -16,6 +16,8 @@
 
 namespace platform {
 
+static_assert(kPathTextCapacity + 1 >= PATH_MAX, "a path text holds every path the system can name");
+
 namespace {
 
 // A handle that is only used to return to a directory or to look up names in
@@ -35,6 +37,7 @@ constexpr std::uint8_t kFilterMask = kHidden | kSystem | kVolumeLabel | kDirecto
 struct MatchList {
   int directory = -1;
   std::uint8_t filter = 0;
+  bool exactName = false;           // the pattern holds no wild card
   std::string names;                // every match, each followed by a NUL
   std::vector<std::size_t> starts;  // where each match begins in `names`, in byte order
 };
@@ -56,7 +59,8 @@ bool IsWritableRegularFile(const struct stat& status) {
 }
 
 // The attribute byte of `name` in `directory`; false when the entry is gone.
-bool ReadAttributes(int directory, const char* name, std::uint8_t& attributes) {
+// A link to a regular file is a dataset only when it was named exactly.
+bool ReadAttributes(int directory, const char* name, bool exactName, std::uint8_t& attributes) {
   struct stat status;
   if (fstatat(directory, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
     return false;
@@ -68,6 +72,8 @@ bool ReadAttributes(int directory, const char* name, std::uint8_t& attributes) {
   } else if (S_ISDIR(status.st_mode)) {
     // A linked directory is never walked: a link back into the tree would never end.
     attributes |= link ? (kDirectory | kSystem) : kDirectory;
+  } else if (link && !exactName) {
+    attributes |= kSystem;
   } else if (S_ISREG(status.st_mode)) {
     // faccessat also reports a read-only file system (EROFS).
     if (!HasWritePermissionBits(status) || faccessat(directory, name, W_OK, AT_EACCESS) != 0) {
@@ -161,7 +167,7 @@ bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
       continue;
     }
     std::uint8_t attributes = 0;
-    if (!ReadAttributes(list->directory, name.data(), attributes) ||
+    if (!ReadAttributes(list->directory, name.data(), list->exactName, attributes) ||
         (attributes & ~list->filter & kFilterMask) != 0) {
       continue;
     }
@@ -182,7 +188,7 @@ bool DirectoryNamedExists(const char* path, std::string_view namePart) {
 // depend on its path (which may be longer than a text or renamed meanwhile).
 struct DirectoryMark {
   int handle = -1;
-  ShortText path;
+  PathText path;
 };
 
 bool MarkCurrentDirectory(DirectoryMark& mark) {
@@ -213,20 +219,24 @@ bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filt
   ReleaseMatches(search);
   Clear(search.name);
   search.attributes = 0;
-  ShortText directoryPart;
-  ShortText namePart;
+  search.failed = false;
+  PathText directoryPart;
+  PathText namePart;
   if (!SplitPathText(pattern, directoryPart, namePart) || namePart.length == 0) {
     return false;
   }
   auto* list = new (std::nothrow) MatchList;
   if (list == nullptr) {
+    search.failed = true;
     return false;
   }
   search.matches = list;
   list->filter = filter;
+  list->exactName = !HasWildcard(View(namePart));
   list->directory = open(directoryPart.length == 0 ? "." : directoryPart.chars, kDirectoryHandleFlags);
   if (list->directory < 0 || !CollectMatches(*list, View(namePart))) {
     ReleaseMatches(search);
+    search.failed = true;
     return false;
   }
   return ReportNextMatch(search, false);
@@ -284,8 +294,8 @@ bool DirectoryExists(const char* name) {
   while (path.size() > 1 && path.back() == kSeparator) {
     path.remove_suffix(1);
   }
-  ShortText directoryPart;
-  ShortText namePart;
+  PathText directoryPart;
+  PathText namePart;
   if (path.empty() || !SplitPathText(path, directoryPart, namePart)) {
     return false;
   }
@@ -293,15 +303,15 @@ bool DirectoryExists(const char* name) {
   if (HasWildcard(path)) {
     return false;
   }
-  ShortText trimmed;
+  PathText trimmed;
   Assign(trimmed, path);
   return DirectoryNamedExists(trimmed.chars, View(namePart));
 }
 
 bool ChangeDirectory(const char* path) { return path[0] != '\0' && chdir(path) == 0; }
 
-bool CurrentDirectory(ShortText& directory) {
-  char buffer[kShortTextCapacity + 1];
+bool CurrentDirectory(PathText& directory) {
+  char buffer[kPathTextCapacity + 1];
   // getcwd fails with ERANGE for a longer path; older C libraries may answer
   // "(unreachable)..." for a directory outside the process's root.
   if (getcwd(buffer, sizeof buffer) == nullptr || buffer[0] != kSeparator) {
@@ -312,40 +322,31 @@ bool CurrentDirectory(ShortText& directory) {
   return true;
 }
 
-bool SplitPathExactly(const char* path, ShortText& directory, ShortText& namePart) {
+void SplitPath(const char* path, PathText& directory, PathText& namePart) {
   Clear(directory);
-  ShortText directoryPart;
+  PathText directoryPart;
   if (!SplitPathText(path, directoryPart, namePart)) {
-    return false;
-  }
-  if (directoryPart.length == 0) {
-    return CurrentDirectory(directory);
+    return;
   }
   DirectoryMark mark;
-  if (!MarkCurrentDirectory(mark)) {
+  if (directoryPart.length == 0 || !MarkCurrentDirectory(mark)) {
     (void)CurrentDirectory(directory);
-    return false;
+    return;
   }
   if (chdir(directoryPart.chars) != 0) {
     ForgetMark(mark);
     (void)CurrentDirectory(directory);
-    return false;
+    return;
   }
-  const bool known = CurrentDirectory(directory);
+  (void)CurrentDirectory(directory);
   if (!ReturnToMark(mark)) {
     Clear(directory);
-    return false;
   }
-  return known;
 }
 
-void SplitPath(const char* path, ShortText& directory, ShortText& namePart) {
-  (void)SplitPathExactly(path, directory, namePart);
-}
-
-bool FullPath(const char* path, ShortText& fullPath) {
-  ShortText directory;
-  ShortText namePart;
+bool FullPath(const char* path, PathText& fullPath) {
+  PathText directory;
+  PathText namePart;
   SplitPath(path, directory, namePart);
   if (directory.length == 0 || !JoinPath(View(directory), View(namePart), fullPath)) {
     Clear(fullPath);
@@ -354,10 +355,9 @@ bool FullPath(const char* path, ShortText& fullPath) {
   return true;
 }
 
-void ProgramPath(const char* argument0, ShortText& path) {
+void ProgramPath(const char* argument0, PathText& path) {
   char resolved[PATH_MAX];
-  if (realpath("/proc/self/exe", resolved) != nullptr &&
-      std::string_view(resolved).size() <= kShortTextCapacity) {
+  if (realpath("/proc/self/exe", resolved) != nullptr) {
     Assign(path, resolved);
     return;
   }

@@ -6,29 +6,30 @@ namespace platform {
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+volatile std::sig_atomic_t gInterrupts = 0;
 
 constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kInterruptSignalCount = 3;
+constexpr int kInterruptsBeforeTheEnd = 2;
 
 // The actions DeferInterrupts replaced; `gDeferred` tells which are kept.
 struct sigaction gPrevious[kInterruptSignalCount];
 bool gDeferred[kInterruptSignalCount] = {};
 
 extern "C" void NoteInterrupt(int signalNumber) {
-  if (gInterrupted != 0) {
-    // The second interrupt: end now, as the signal would have without us.
+  if (gInterrupts >= kInterruptsBeforeTheEnd) {
+    // The third interrupt: end now, as the signal would have without us.
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
     return;
   }
-  gInterrupted = 1;
+  gInterrupts = gInterrupts + 1;
 }
 
 }  // namespace
 
 void DeferInterrupts() {
-  gInterrupted = 0;
+  gInterrupts = 0;
   struct sigaction action {};
   action.sa_handler = NoteInterrupt;
   // Two interrupts arriving together are handled one after the other.
@@ -49,7 +50,9 @@ void DeferInterrupts() {
   }
 }
 
-bool InterruptRequested() { return gInterrupted != 0; }
+bool InterruptRequested() { return gInterrupts >= 1; }
+
+bool StopRequested() { return gInterrupts >= kInterruptsBeforeTheEnd; }
 
 void RestoreInterrupts() {
   for (int i = 0; i < kInterruptSignalCount; ++i) {

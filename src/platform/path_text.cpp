@@ -53,10 +53,10 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
   return false;
 }
 
-bool SplitPathText(std::string_view path, ShortText& directoryPart, ShortText& namePart) {
+bool SplitPathText(std::string_view path, PathText& directoryPart, PathText& namePart) {
   Clear(directoryPart);
   Clear(namePart);
-  if (path.size() > kShortTextCapacity) {
+  if (path.size() > kPathTextCapacity) {
     return false;
   }
   const std::size_t separator = path.rfind(kSeparator);
@@ -69,10 +69,9 @@ bool SplitPathText(std::string_view path, ShortText& directoryPart, ShortText& n
   return true;
 }
 
-bool JoinPath(std::string_view directory, std::string_view name, ShortText& path) {
+bool JoinPath(std::string_view directory, std::string_view name, PathText& path) {
   Assign(path, directory);
-  return directory.size() <= kShortTextCapacity && Append(path, std::string_view(&kSeparator, 1)) &&
-         Append(path, name);
+  return !path.cut && Append(path, std::string_view(&kSeparator, 1)) && Append(path, name);
 }
 
 }  // namespace platform

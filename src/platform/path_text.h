@@ -24,13 +24,13 @@ namespace platform {
 // of `path` when it holds no separator). `directoryPart` is everything before
 // it, without the separator; it is the root "/" when the separator is the first
 // byte, and empty when `path` holds no separator. Returns false (both texts
-// empty) when `path` is longer than 255 bytes.
-[[nodiscard]] bool SplitPathText(std::string_view path, ShortText& directoryPart,
-                                 ShortText& namePart);
+// empty) when `path` is longer than a PathText holds.
+[[nodiscard]] bool SplitPathText(std::string_view path, PathText& directoryPart,
+                                 PathText& namePart);
 
 // `directory`, the separator and `name`, as every full path of the program is
-// formed (the root gives "//name"). A result longer than 255 bytes is cut
-// after its 255th byte and false returned; two paths cut alike compare equal.
-bool JoinPath(std::string_view directory, std::string_view name, ShortText& path);
+// formed (the root gives "//name"). False when the result is longer than a
+// PathText holds: `path` is then cut (and says so) and names nothing.
+bool JoinPath(std::string_view directory, std::string_view name, PathText& path);
 
 }  // namespace platform

@@ -18,6 +18,8 @@ void PrepareProcess() {
   prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 #endif
   std::signal(SIGPIPE, SIG_IGN);
+  // A write beyond the file-size limit then fails like any other write.
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace platform

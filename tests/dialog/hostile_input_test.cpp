@@ -98,14 +98,16 @@ TEST_F(HostileInputTest, NamesWithControlCharactersStayOnTheirLine) {
   std::filesystem::create_directory(scratch.Path("d"));
   const std::string forged = "x\xAE has been encoded.\r\nThe dataset \xAFimportant.doc";
   WriteFile(scratch.Path("d/" + forged), "content");
-  WriteFile(scratch.Path("d/e\x1B[2Jx"), "content");
-  const DialogResult result = RunDialog({"0", "log.txt", "[d]", "1", "1", "key", "0"}, "");
+  std::filesystem::create_directory(scratch.Path("d/e\x1B[2Jx"));
+  WriteFile(scratch.Path("d/e\x1B[2Jx/f\x1B[2J"), "content");
+  const DialogResult result = RunDialog({"0", "log.txt", "\xAE" "d\xAF", "1", "1", "key", "0"}, "");
   const std::string log = Log();
   EXPECT_NE(log.find("The dataset \xAFx\xAE has been encoded.\\r\\nThe dataset \xAFimportant.doc\xAE "
                      "has been encoded.\r\n"),
             std::string::npos)
       << log;
-  EXPECT_NE(log.find("The dataset \xAF" "e\\x1B[2Jx\xAE has been encoded.\r\n"), std::string::npos);
+  EXPECT_NE(log.find("/d/e\\x1B[2Jx --- \r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("The dataset \xAF" "f\\x1B[2J\xAE has been encoded.\r\n"), std::string::npos);
   EXPECT_EQ(log.find("\r\nThe dataset \xAFimportant.doc"), std::string::npos);
   EXPECT_EQ(result.output.find("\nThe dataset \xAFimportant.doc"), std::string::npos);
   EXPECT_EQ(result.output.find('\x1B'), std::string::npos);

@@ -45,26 +45,30 @@ TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    platform::ShortText directoryPart;
-    platform::ShortText namePart;
+    platform::PathText directoryPart;
+    platform::PathText namePart;
     EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart));
     EXPECT_EQ(View(directoryPart), c.directoryPart);
     EXPECT_EQ(View(namePart), c.namePart);
   }
-  platform::ShortText directoryPart;
-  platform::ShortText namePart;
-  EXPECT_FALSE(platform::SplitPathText("/" + std::string(255, 'x'), directoryPart, namePart));
+  platform::PathText directoryPart;
+  platform::PathText namePart;
+  EXPECT_FALSE(platform::SplitPathText("/" + std::string(platform::kPathTextCapacity, 'x'), directoryPart, namePart));
   EXPECT_EQ(View(namePart), "");
 }
 
 TEST(PathText, JoinWritesOneSeparatorAndReportsACut) {
-  platform::ShortText path;
+  platform::PathText path;
   EXPECT_TRUE(platform::JoinPath("/", "b.txt", path));
   EXPECT_EQ(View(path), "//b.txt");
   EXPECT_TRUE(platform::JoinPath("/data", "b.txt", path));
   EXPECT_EQ(View(path), "/data/b.txt");
-  EXPECT_FALSE(platform::JoinPath("/" + std::string(249, 'd'), "b.txt", path));
-  EXPECT_EQ(path.length, platform::kShortTextCapacity);
+  EXPECT_TRUE(platform::JoinPath("/" + std::string(300, 'd'), "b.txt", path));
+  EXPECT_FALSE(path.cut);
+  EXPECT_FALSE(platform::JoinPath("/" + std::string(platform::kPathTextCapacity - 6, 'd'), "b.txt", path));
+  EXPECT_EQ(path.length, platform::kPathTextCapacity);
+  EXPECT_TRUE(path.cut);
+  EXPECT_STREQ(platform::NameOf(path), "");
 }
 
 }  // namespace
