@@ -88,7 +88,7 @@ void ReadListLines(const std::string& text) {
   if (!platform::OpenTextDataset(list, "list.txt")) {
     return;
   }
-  platform::ShortText line;
+  platform::PathText line;
   while (platform::ReadDatasetLine(list, line)) {
     const std::string_view entry = platform::View(line);
     dialog::Line shown;
