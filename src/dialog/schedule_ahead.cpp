@@ -200,8 +200,12 @@ void StartScheduleAhead(RunState& state) {
     return;
   }
   auto ahead = std::make_unique<ScheduleAhead>();
+  // The schedules hold key bytes and tables, the slots states of the cipher.
+  platform::LockMemory(ahead.get(), sizeof *ahead);
   if (platform::StartThreadWithoutInterrupts(ahead->thread, RunHelper, ahead.get())) {
     state.ahead = ahead.release();
+  } else {
+    platform::UnlockMemory(ahead.get(), sizeof *ahead);
   }
 }
 
@@ -221,6 +225,7 @@ void StopScheduleAhead(RunState& state) {
     platform::WipeBytes(&slot.schedule, sizeof slot.schedule);
     platform::WipeBytes(&slot.after, sizeof slot.after);
   }
+  platform::UnlockMemory(state.ahead, sizeof *state.ahead);
   delete state.ahead;
   state.ahead = nullptr;
 }

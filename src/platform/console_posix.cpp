@@ -18,6 +18,14 @@ namespace {
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
+bool IsLineEnd(int byte) { return byte == '\r' || byte == '\n'; }
+
+void EndInput(Console& console) {
+  console.atEnd = true;
+  console.atLineStart = true;
+  console.begin = console.end = 0;
+}
+
 // Refills the buffer; false at the end of the input or on a read error.
 bool Fill(Console& console) {
   if (console.atEnd) {
@@ -33,8 +41,7 @@ bool Fill(Console& console) {
     if (n < 0 && errno == EINTR) {
       continue;
     }
-    console.atEnd = true;
-    console.atLineStart = true;
+    EndInput(console);
     return false;
   }
 }
@@ -93,6 +100,10 @@ int PeekByte(Console& console) {
         continue;
       }
     }
+    if (console.lineLength >= kMaxLineLength && !IsLineEnd(byte)) {
+      EndInput(console);
+      return -1;
+    }
     return byte;
   }
 }
@@ -101,7 +112,8 @@ int ReadByte(Console& console) {
   const int byte = PeekByte(console);
   if (byte >= 0) {
     ++console.begin;
-    console.atLineStart = byte == '\r' || byte == '\n';
+    console.atLineStart = IsLineEnd(byte);
+    console.lineLength = console.atLineStart ? 0 : console.lineLength + 1;
   }
   return byte;
 }

@@ -24,6 +24,11 @@ void DeferInterrupts();
 // chunk boundary.
 [[nodiscard]] bool StopRequested();
 
+// Gives the interrupts back the actions they had before DeferInterrupts, so
+// that a run leaves the process as it found it. Harmless when they were not
+// deferred.
+void RestoreInterrupts();
+
 // Starts `body(context)` as `thread`, a new thread that interrupts never
 // reach, so that the calling thread takes every one of them. False when the
 // system starts no more threads.
