@@ -19,9 +19,10 @@ struct Surroundings {
   // A dataset that takes longer than this shows a progress figure on the
   // console; -1 for none (the output is no terminal).
   int progressAfterMs = -1;
-  // Threads that process a dataset: 1, or 2 (one runs the cipher ahead while
-  // the other transforms and writes); 0 takes 2 where the processor has a
-  // second core. The bytes written are the same either way.
+  // Threads that process a dataset: 1, or 2 and more for two (one runs the
+  // cipher ahead while the other transforms and writes); 0 takes two where
+  // the processor has a second core. The bytes written are the same either
+  // way.
   int processingThreads = 0;
 };
 

@@ -54,7 +54,7 @@ struct RunState {
   // The program's surroundings.
   platform::Console console;          // standard input and output
   int introPauseMs = 4000;            // how long the intro screen stays
-  int processingThreads = 0;          // threads that process a dataset, 1 or 2; 0: 2 where the processor has 2 cores
+  int processingThreads = 0;          // threads that process a dataset: 1, 2 or more for two, 0 as the processor allows
   platform::TextCharset textCharset = platform::TextCharset::CodePage;  // of the own texts, console and log
   int argumentCount = 0;              // parameters 1..argumentCount exist
   const char* const* arguments = nullptr;  // arguments[0] is the program as started

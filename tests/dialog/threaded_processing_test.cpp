@@ -113,6 +113,7 @@ class ThreadedProcessingTest : public ::testing::Test {
       EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), 3u + 2u + 1u);  // of the datasets of 64 KiB and more
     }
     dialog::StopScheduleAhead(*state);
+    dialog::ReleaseProcessed(state->processed);
     EXPECT_EQ(state->datasetCount, static_cast<double>(std::size(kLengths)));
     std::fclose(sink);
   }
