@@ -21,7 +21,7 @@ struct Surroundings {
   int progressAfterMs = -1;
   // Threads that process a dataset: 1, or 2 and more for two (one runs the
   // cipher ahead while the other transforms and writes); 0 takes two where
-  // the processor has a second core. The bytes written are the same either
+  // the process may use a second core. The bytes written are the same either
   // way.
   int processingThreads = 0;
 };

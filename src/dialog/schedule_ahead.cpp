@@ -1,6 +1,5 @@
 #include "dialog/schedule_ahead.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <chrono>
@@ -12,6 +11,7 @@
 #include "cipher/block_schedule.h"
 #include "dialog/processing.h"
 #include "platform/interrupt.h"
+#include "platform/process.h"
 #include "platform/wipe.h"
 
 namespace dialog {
@@ -186,12 +186,7 @@ void RunHelper(void* context) {
   }
 }
 
-int ThreadsFor(int requested) {
-  if (requested > 0) {
-    return requested;
-  }
-  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
+int ThreadsFor(int requested) { return requested > 0 ? requested : platform::UsableCores(); }
 
 }  // namespace
 

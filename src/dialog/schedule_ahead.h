@@ -21,7 +21,7 @@ namespace dialog {
 struct ScheduleAhead;
 
 // Starts the helper thread where `state.processingThreads` allows a second
-// thread (0: where the processor has a second core) and the system starts
+// thread (0: where the process may use a second core) and the system starts
 // it; `state.ahead` then points to it, and stays null otherwise.
 void StartScheduleAhead(RunState& state);
 

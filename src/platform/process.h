@@ -1,5 +1,6 @@
 #pragma once
-// Process-wide settings made once at the start of a run.
+// Process-wide settings made once at the start of a run, and what the
+// process may use.
 
 namespace platform {
 
@@ -12,5 +13,9 @@ namespace platform {
 // wiping the key material and without reporting the dataset in hand. Calling
 // it again changes nothing.
 void PrepareProcess();
+
+// The processor cores this process may run on (at least 1): those of the
+// machine, fewer where the process is bound to some of them.
+[[nodiscard]] int UsableCores();
 
 }  // namespace platform

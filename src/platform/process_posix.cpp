@@ -1,7 +1,9 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <unistd.h>
 #if defined(__linux__)
+#include <sched.h>
 #include <sys/prctl.h>
 #endif
 
@@ -20,6 +22,17 @@ void PrepareProcess() {
   std::signal(SIGPIPE, SIG_IGN);
   // A write beyond the file-size limit then fails like any other write.
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int UsableCores() {
+#if defined(__linux__)
+  cpu_set_t cores;
+  if (sched_getaffinity(0, sizeof cores, &cores) == 0) {
+    return CPU_COUNT(&cores) > 0 ? CPU_COUNT(&cores) : 1;
+  }
+#endif
+  const long online = sysconf(_SC_NPROCESSORS_ONLN);
+  return online > 0 ? static_cast<int>(online) : 1;
 }
 
 }  // namespace platform
