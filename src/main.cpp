@@ -1,6 +1,8 @@
 #include "dialog/driver.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   constexpr int kIntroPauseMs = 4000;
-  return dialog::RunProgram(argc - 1, argv, 0, 1, kIntroPauseMs);
+  const platform::ProgramArguments arguments = platform::TakeProgramArguments(argc, argv);
+  return dialog::RunProgram(arguments.count, arguments.texts, 0, 1, kIntroPauseMs);
 }

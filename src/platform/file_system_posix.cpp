@@ -280,10 +280,7 @@ bool MatchExists(const char* name) {
 }
 
 bool DirectoryExists(const char* name) {
-  std::string_view path = name;
-  while (path.size() > 1 && path.back() == kSeparator) {
-    path.remove_suffix(1);
-  }
+  const std::string_view path = WithoutTrailingSeparators(name);
   ShortText directoryPart;
   ShortText namePart;
   if (path.empty() || !SplitPathText(path, directoryPart, namePart)) {

@@ -1,12 +1,26 @@
 #pragma once
-// Process-wide settings made once at the start of a run.
+// Process-wide settings made once at the start of a run, and the program's
+// parameters.
 
 namespace platform {
 
 // Keeps the process from writing a core dump (a dump after a signal such as
 // SIGQUIT would put the typed key and the cipher state into a file), and lets
 // a write to a closed pipe fail as a write instead of ending the program
-// without its closing sequence and without wiping the key material.
+// without its closing sequence and without wiping the key material. On
+// Windows: no error dialogs and no crash dumps, and the file functions take and
+// give names in the console's OEM code page, like every other text.
 void PrepareProcess();
+
+// The program's parameters as the dialog takes them, in the code page of the
+// console: POSIX passes `argv` on as it is; Windows reads the command line
+// anew as wide text and converts it to the OEM code page (the C run-time's
+// argv is in the ANSI code page, where » and « are other bytes). Taken once,
+// at the start; the texts live until the program ends.
+struct ProgramArguments {
+  int count;                 // parameters after parameter 0, the program as started
+  const char* const* texts;  // count + 1 texts
+};
+ProgramArguments TakeProgramArguments(int argc, char** argv);
 
 }  // namespace platform

@@ -12,4 +12,6 @@ void PrepareProcess() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
+ProgramArguments TakeProgramArguments(int argc, char** argv) { return {argc - 1, argv}; }
+
 }  // namespace platform

@@ -1,0 +1,57 @@
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+#include "platform/win32_io.h"
+
+#include <shellapi.h>  // after <windows.h>, which it builds on
+
+namespace platform {
+
+namespace {
+
+// A wide text in the OEM code page. Characters the code page lacks become
+// "?" rather than a look-alike ("best fit"), which could name another file.
+std::string ToOem(const wchar_t* wide) {
+  const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0,
+                                       nullptr, nullptr);
+  if (size <= 0) {
+    return {};
+  }
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, text.data(), size, nullptr,
+                      nullptr);
+  text.pop_back();  // the terminating NUL
+  return text;
+}
+
+}  // namespace
+
+void PrepareProcess() {
+  // Neither a dialog nor a crash dump when something goes wrong: a dump would
+  // hold the key material.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  SetFileApisToOEM();
+}
+
+ProgramArguments TakeProgramArguments(int argc, char** argv) {
+  // Kept for the whole run: the dialog reads the parameters until the end.
+  static std::vector<std::string> texts;
+  static std::vector<const char*> pointers;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    return {argc - 1, argv};
+  }
+  for (int i = 0; i < count; ++i) {
+    texts.push_back(ToOem(wide[i]));
+  }
+  LocalFree(wide);
+  for (const std::string& text : texts) {
+    pointers.push_back(text.c_str());
+  }
+  pointers.push_back(nullptr);
+  return {count - 1, pointers.data()};
+}
+
+}  // namespace platform
