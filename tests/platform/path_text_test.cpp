@@ -6,6 +6,8 @@
 
 namespace {
 
+using platform::kPosixPaths;
+using platform::kWindowsPaths;
 using platform::View;
 
 TEST(PathText, WildCardsMatchNamesCaseSensitively) {
@@ -26,10 +28,20 @@ TEST(PathText, WildCardsMatchNamesCaseSensitively) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " / " + c.name);
-    EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name), c.matches);
+    EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name, kPosixPaths), c.matches);
   }
   // Backtracking stays linear enough for a pattern built to defeat it.
-  EXPECT_FALSE(platform::MatchesPattern("*a*a*a*a*a*a*b", std::string(250, 'a')));
+  EXPECT_FALSE(platform::MatchesPattern("*a*a*a*a*a*a*b", std::string(250, 'a'), kPosixPaths));
+}
+
+// As the Windows file system matches: letters in either case.
+TEST(PathText, WindowsWildCardsIgnoreTheCaseOfLetters) {
+  for (const char* name : {"a.txt", "A.TXT", "a.Txt"}) {
+    EXPECT_TRUE(platform::MatchesPattern("*.txt", name, kWindowsPaths)) << name;
+    EXPECT_TRUE(platform::MatchesPattern("A?TXT", name, kWindowsPaths)) << name;
+  }
+  EXPECT_TRUE(platform::MatchesPattern("readme.*", "README", kWindowsPaths));
+  EXPECT_FALSE(platform::MatchesPattern("*.txt", "a.txt.bak", kWindowsPaths));
 }
 
 TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
@@ -47,23 +59,55 @@ TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
     SCOPED_TRACE(c.path);
     platform::ShortText directoryPart;
     platform::ShortText namePart;
-    EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart));
+    EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, kPosixPaths));
     EXPECT_EQ(View(directoryPart), c.directoryPart);
     EXPECT_EQ(View(namePart), c.namePart);
   }
   platform::ShortText directoryPart;
   platform::ShortText namePart;
-  EXPECT_FALSE(platform::SplitPathText("/" + std::string(255, 'x'), directoryPart, namePart));
+  EXPECT_FALSE(platform::SplitPathText("/" + std::string(255, 'x'), directoryPart, namePart, kPosixPaths));
   EXPECT_EQ(View(namePart), "");
+  EXPECT_EQ(platform::WithoutTrailingSeparators("a//", kPosixPaths), "a");
+  EXPECT_EQ(platform::WithoutTrailingSeparators("//", kPosixPaths), "/");
+}
+
+// The drive steps: the name part follows the last separator or the drive's
+// colon; a root keeps its separator. "/" separates as "\" does.
+TEST(PathText, WindowsPathsSplitAfterTheDriveAndKeepTheirRoots) {
+  struct Case {
+    const char* path;
+    const char* directoryPart;
+    const char* namePart;
+  };
+  const Case cases[] = {
+      {"b.txt", "", "b.txt"},          {"C:\\data\\b.txt", "C:\\data", "b.txt"},
+      {"C:\\b.txt", "C:\\", "b.txt"},  {"\\b.txt", "\\", "b.txt"},
+      {"C:*.txt", "C:", "*.txt"},      {"C:", "C:", ""},
+      {"a/b\\c.txt", "a/b", "c.txt"},  {"C:/b.txt", "C:/", "b.txt"},
+      {"a\\\\b", "a\\", "b"},          {"data\\", "data", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    platform::ShortText directoryPart;
+    platform::ShortText namePart;
+    EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, kWindowsPaths));
+    EXPECT_EQ(View(directoryPart), c.directoryPart);
+    EXPECT_EQ(View(namePart), c.namePart);
+  }
+  EXPECT_EQ(platform::WithoutTrailingSeparators("C:\\data\\/", kWindowsPaths), "C:\\data");
+  EXPECT_EQ(platform::WithoutTrailingSeparators("C:\\\\", kWindowsPaths), "C:\\");
+  EXPECT_EQ(platform::WithoutTrailingSeparators("\\", kWindowsPaths), "\\");
 }
 
 TEST(PathText, JoinWritesOneSeparatorAndReportsACut) {
   platform::ShortText path;
-  EXPECT_TRUE(platform::JoinPath("/", "b.txt", path));
+  EXPECT_TRUE(platform::JoinPath("/", "b.txt", path, kPosixPaths));
   EXPECT_EQ(View(path), "//b.txt");
-  EXPECT_TRUE(platform::JoinPath("/data", "b.txt", path));
+  EXPECT_TRUE(platform::JoinPath("/data", "b.txt", path, kPosixPaths));
   EXPECT_EQ(View(path), "/data/b.txt");
-  EXPECT_FALSE(platform::JoinPath("/" + std::string(249, 'd'), "b.txt", path));
+  EXPECT_TRUE(platform::JoinPath("C:\\", "b.txt", path, kWindowsPaths));
+  EXPECT_EQ(View(path), "C:\\\\b.txt");
+  EXPECT_FALSE(platform::JoinPath("/" + std::string(249, 'd'), "b.txt", path, kPosixPaths));
   EXPECT_EQ(path.length, platform::kShortTextCapacity);
 }
 

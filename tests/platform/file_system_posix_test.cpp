@@ -12,11 +12,10 @@
 #include <future>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/scratch_dir.h"
+#include "platform/file_system_fixture.h"
 
 namespace {
 
@@ -24,26 +23,10 @@ namespace fs = std::filesystem;
 using platform::View;
 using testsupport::WriteFile;
 
-// Puts the current directory back when a test ends, passed or failed.
-struct CurrentDirectoryGuard {
-  CurrentDirectoryGuard() : saved(fs::current_path()) {}
-  ~CurrentDirectoryGuard() {
-    std::error_code ignored;
-    fs::current_path(saved, ignored);
-  }
-  fs::path saved;
-};
-
 std::string CurrentPath() { return fs::current_path().string(); }
 
-// Every test runs inside its own scratch directory.
-class FileSystemTest : public ::testing::Test {
+class FileSystemTest : public testsupport::FileSystemTest {
  protected:
-  void SetUp() override {
-    fs::current_path(scratch_.path);
-    root_ = CurrentPath();  // the temporary directory may lie behind a link
-  }
-
   // One entry of every kind the attribute mapping tells apart.
   void MakeEveryKind() {
     WriteFile("plain", "p");
@@ -71,28 +54,10 @@ class FileSystemTest : public ::testing::Test {
     EXPECT_EQ(bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(handle);
   }
-
-  testsupport::ScratchDir scratch_;
-  CurrentDirectoryGuard guard_;  // destroyed first: leaves the scratch directory before it is removed
-  std::string root_;
 };
 
-// Every entry a search reports, as "name attributes".
-std::vector<std::string> Found(const char* pattern, std::uint8_t filter) {
-  std::vector<std::string> found;
-  platform::SearchRecord search;
-  for (bool more = platform::FindFirstEntry(search, pattern, filter); more;
-       more = platform::FindNextEntry(search)) {
-    char attributes[8];
-    std::snprintf(attributes, sizeof attributes, " %02x", search.attributes);
-    found.push_back(std::string(View(search.name)) + attributes);
-  }
-  platform::CloseSearch(search);
-  platform::CloseSearch(search);
-  return found;
-}
-
-using Names = std::vector<std::string>;
+using testsupport::Found;
+using testsupport::Names;
 
 TEST_F(FileSystemTest, SearchGivesByteOrderWhateverTheCreationOrder) {
   const Names names = {"b", "B", "a.txt", "10", "9", "\xE1x", "_z", "a"};

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/dialog_run.h"
+
 namespace testsupport {
 
 namespace {
@@ -50,6 +52,7 @@ ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const
   while ((n = read(out, chunk, sizeof chunk)) > 0) {
     result.output.append(chunk, static_cast<std::size_t>(n));
   }
+  result.output = WithPlainLineEnds(result.output);
   close(in);
   close(out);
   return result;

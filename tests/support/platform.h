@@ -1,0 +1,30 @@
+#pragma once
+// What the tests do in each platform's own way.
+
+#include <string>
+
+namespace testsupport {
+
+// Sends the program one interrupt (SIGINT; on Windows a Ctrl-C console
+// event, which is handled on a thread of its own) and returns once the
+// program noted it.
+void SendInterrupt();
+
+// Gives interrupts their default handling back, where the platform allows.
+void RestoreInterrupts();
+
+// Makes an entry at `path` that the platform's searches count as system: a
+// FIFO on POSIX, a file with the system attribute on Windows.
+void MakeSystemEntry(const std::string& path);
+
+// Makes `link` a symbolic link to `target` (on Windows, for a directory, a
+// junction where no symbolic link may be made). False where the system makes
+// none (wine makes none from a Windows program).
+bool MakeFileLink(const std::string& target, const std::string& link);
+bool MakeDirectoryLink(const std::string& target, const std::string& link);
+
+// Makes `path` a file of `length` bytes that takes no room on the disk; false
+// where the file system cannot.
+bool MakeSparseFile(const std::string& path, unsigned long long length);
+
+}  // namespace testsupport
