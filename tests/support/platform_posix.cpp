@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scratch_dir.h"
+
 namespace testsupport {
 
 void SendInterrupt() { std::raise(SIGINT); }
@@ -26,6 +28,7 @@ bool MakeDirectoryLink(const std::string& target, const std::string& link) {
 }
 
 bool MakeSparseFile(const std::string& path, unsigned long long length) {
+  WriteFile(path, "");
   std::error_code error;
   std::filesystem::resize_file(path, length, error);
   return !error;
