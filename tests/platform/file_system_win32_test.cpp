@@ -194,7 +194,7 @@ TEST_F(FileSystemTest, IdentityIsTheFileWhateverTheNameSaysOfIt) {
 TEST_F(FileSystemTest, NamesAreInTheOemCodePage) {
   platform::PrepareProcess();
   const HANDLE file = CreateFileW(L"\u00e4rger.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "under wine: a UTF-8 locale is needed (LC_ALL=C.UTF-8)";
   CloseHandle(file);
   EXPECT_EQ(Found("*.txt", platform::kPlainDatasets), (Names{"\x84rger.txt 20"}));
   EXPECT_TRUE(platform::DatasetExists("\x84rger.txt"));
