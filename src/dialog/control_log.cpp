@@ -48,9 +48,10 @@ bool CreateLog(RunState& state) {
 void WriteLogHead(RunState& state) {
   for (std::size_t row = 0; row < platform::kScreenRows; ++row) {
     Line line;
-    Add(line, std::string_view(
-                  reinterpret_cast<const char*>(state.StartupScreenCopy) + row * platform::kScreenColumns,
-                  platform::kScreenColumns));
+    AddOwnText(line, state,
+               std::string_view(reinterpret_cast<const char*>(state.StartupScreenCopy) +
+                                    row * platform::kScreenColumns,
+                                platform::kScreenColumns));
     WriteLogLine(state, line);
   }
   EmptyLogLine(state);
@@ -61,7 +62,7 @@ void WriteLogHead(RunState& state) {
   std::uint8_t description[platform::kDescriptionSize];
   platform::Decipher(platform::StoredParameterDescription(state.Language), platform::kDescriptionSize,
                      description);
-  WriteLogText(state, std::string_view(reinterpret_cast<const char*>(description), sizeof description));
+  WriteLogOwnText(state, std::string_view(reinterpret_cast<const char*>(description), sizeof description));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "dialog/output.h"
 #include "dialog/processing.h"
+#include "dialog/progress.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
 
@@ -59,6 +60,7 @@ bool TransformWholeBlocks(RunState& state, platform::DatasetFile& file, std::uin
       return false;
     }
     offset += size;
+    ShowProgress(state, offset, length);
   }
   return true;
 }
@@ -102,7 +104,9 @@ void ProcessDataset(RunState& state, const char* name) {
     ReportMissingDataset(state, name);
     return;
   }
-  ReportNameLine(state, name, Msg::DatasetInProgressEnd, false);
+  Line announcement;
+  AddFramed(announcement, state, Msg::DatasetBegin, name, Msg::DatasetInProgressEnd);
+  OpenProgressLine(state, announcement);
   std::uint64_t length = 0;
   bool complete = platform::DatasetLength(file, length);
   if (complete && length > kMaxDatasetLength) {

@@ -33,7 +33,7 @@ void PrepareRun(RunState& state) {
 void ShowIntro(RunState& state) {
   platform::Decipher(platform::StoredIntroImage(state.Language), platform::kScreenSize,
                      state.StartupScreenCopy);
-  platform::ShowIntroScreen(state.console, state.StartupScreenCopy, state.introPauseMs);
+  platform::ShowIntroScreen(state.console, state.StartupScreenCopy, state.textCharset, state.introPauseMs);
 }
 
 // A phase ends the run also when the log could no longer be written.
@@ -84,17 +84,20 @@ void LeaveNoTrace(RunState& state) {
 
 }  // namespace
 
-int RunProgram(int argumentCount, const char* const* arguments, std::intptr_t input,
-               std::intptr_t output, int introPauseMs) {
+int RunProgram(int argumentCount, const char* const* arguments, const Surroundings& surroundings) {
   platform::PrepareProcess();
   // One record for the whole run, allocated once.
   auto state = std::make_unique<RunState>();
-  platform::OpenConsole(state->console, input, output);
-  state->introPauseMs = introPauseMs;
+  platform::OpenConsole(state->console, surroundings.input, surroundings.output);
+  state->introPauseMs = surroundings.introPauseMs;
+  state->textCharset = surroundings.charset;
+  state->progress.afterMs = surroundings.progressAfterMs;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
-  RunDialog(*state);
-  EndProgram(*state);
+  if (!AnswerHelpOrVersion(*state)) {
+    RunDialog(*state);
+    EndProgram(*state);
+  }
   LeaveNoTrace(*state);
   return 0;
 }

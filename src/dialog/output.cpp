@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dialog/progress.h"
+#include "platform/oem_text.h"
+
 namespace dialog {
 
 namespace {
@@ -40,7 +43,14 @@ void Add(Line& line, std::string_view text) {
   }
 }
 
-void Add(Line& line, const RunState& state, Msg message) { Add(line, Text(message, state.Language)); }
+void AddOwnText(Line& line, const RunState& state, std::string_view text) {
+  line.length += platform::ConvertOwnText(text, state.textCharset, line.chars + line.length,
+                                          kLineCapacity - line.length);
+}
+
+void Add(Line& line, const RunState& state, Msg message) {
+  AddOwnText(line, state, Text(message, state.Language));
+}
 
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after) {
   Add(line, state, before);
@@ -74,6 +84,7 @@ void AddScientific(Line& line, double value) {
 }
 
 void WriteConsoleLine(RunState& state, const Line& line) {
+  CloseProgressLine(state);
   platform::WriteBytes(state.console, line.chars, line.length);
   platform::WriteLineEnd(state.console);
 }
@@ -89,9 +100,18 @@ void WriteBothLine(RunState& state, const Line& line) {
   WriteLogLine(state, line);
 }
 
-void WriteLogText(RunState& state, std::string_view text) { WriteLogBytes(state, text); }
+void WriteLogOwnText(RunState& state, std::string_view text) {
+  // In pieces that fit a line however many bytes each character takes.
+  constexpr std::size_t kPiece = kLineCapacity / platform::kMaxOwnCharBytes;
+  for (std::size_t start = 0; start < text.size(); start += kPiece) {
+    Line piece;
+    AddOwnText(piece, state, text.substr(start, kPiece));
+    WriteLogBytes(state, View(piece));
+  }
+}
 
 void WritePrompt(RunState& state, const Line& line) {
+  CloseProgressLine(state);
   platform::WriteBytes(state.console, line.chars, line.length);
 }
 
@@ -113,7 +133,10 @@ void SayBoth(RunState& state, Msg message) {
   WriteBothLine(state, line);
 }
 
-void EmptyConsoleLine(RunState& state) { platform::WriteLineEnd(state.console); }
+void EmptyConsoleLine(RunState& state) {
+  CloseProgressLine(state);
+  platform::WriteLineEnd(state.console);
+}
 
 void EmptyLogLine(RunState& state) { WriteLogBytes(state, "\r\n"); }
 

@@ -23,8 +23,13 @@ struct Line {
   char chars[kLineCapacity];
 };
 
-// Appends to `line`; what does not fit is dropped.
+// Appends `text` (a name, a number, bytes from a dataset) as it stands; what
+// does not fit is dropped.
 void Add(Line& line, std::string_view text);
+// Appends the program's own text `text` (code-page bytes: the catalogue, the
+// intro screen) in the run's character set; only whole characters.
+void AddOwnText(Line& line, const RunState& state, std::string_view text);
+// Appends the catalogue text of `message` in the run's language and character set.
 void Add(Line& line, const RunState& state, Msg message);
 // Appends the text of `before`, `text` (a name, as it stands) and the text of
 // `after`: the frame of every message that names something.
@@ -43,8 +48,9 @@ inline std::string_view View(const Line& line) { return {line.chars, line.length
 void WriteConsoleLine(RunState& state, const Line& line);
 void WriteLogLine(RunState& state, const Line& line);
 void WriteBothLine(RunState& state, const Line& line);
-// Writes `text` to the log as it stands, without adding a line end.
-void WriteLogText(RunState& state, std::string_view text);
+// Writes the program's own text `text` (code-page bytes) to the log in the
+// run's character set, without adding a line end.
+void WriteLogOwnText(RunState& state, std::string_view text);
 // Writes `line` to the console without a line end, so the answer follows it.
 void WritePrompt(RunState& state, const Line& line);
 

@@ -8,6 +8,12 @@
 
 namespace dialog {
 
+// Before everything else: --help, -h or -? as the only parameter writes the
+// English parameter description, --version the banner, to the console, and
+// returns true (the program then ends, without intro and without a log);
+// false for any other parameters.
+[[nodiscard]] bool AnswerHelpOrVersion(RunState& state);
+
 // Question 1: the language, from parameter 1 or the language question.
 [[nodiscard]] Flow AskLanguage(RunState& state);
 

@@ -88,15 +88,16 @@ bool ParseMenuNumber(std::string_view text, int& value) {
   return ParseDecimal(text, false, 0, 65535, value);
 }
 
-void TakeBracketed(RunState& state, char closing) {
-  std::string_view rest = platform::View(state.ParameterText).substr(1);
+void TakeBracketed(RunState& state, std::size_t openingLength, std::string_view closing) {
+  std::string_view rest = platform::View(state.ParameterText).substr(openingLength);
   const std::size_t end = rest.find(closing);
   if (end != std::string_view::npos) {
     rest = rest.substr(0, end);
   } else {
     Line line;
     Add(line, "\"");
-    Add(line, std::string_view(&closing, 1));
+    // The bracket is the program's own notation (one given in UTF-8 passes unchanged).
+    AddOwnText(line, state, closing);
     Add(line, state, Msg::BracketAtEndOf);
     AddNumber(line, state.QuestionNumber);
     Add(line, state, Msg::BracketCompleted);

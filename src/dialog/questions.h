@@ -7,6 +7,7 @@
 // closing sequence (EndProgram) follows, with the termination line already
 // written where one belongs.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -43,11 +44,14 @@ void ReportInvalidParameterPair(RunState& state);
 // Unsigned decimal number of a menu answer, leading blanks allowed.
 [[nodiscard]] bool ParseMenuNumber(std::string_view text, int& value);
 
-// Bracket notation of parameters 3, 6 and 12: removes the first character
-// (the opening one) of ParameterText and cuts the text before the first
-// `closing` character; without one, keeps the whole rest and writes the
-// completion line ("")" at the end of 3. commandline-parameter completed !").
-void TakeBracketed(RunState& state, char closing);
+// Bracket notation of parameters 3, 6 and 12: removes the opening character
+// (the first `openingLength` bytes) of ParameterText and cuts the text before
+// the first `closing`; without one, keeps the whole rest and writes the
+// completion line ("")" at the end of 3. commandline-parameter completed !"),
+// the closing character in the run's character set.
+void TakeBracketed(RunState& state, std::size_t openingLength, std::string_view closing);
+// The same for one-byte brackets.
+inline void TakeBracketed(RunState& state, char closing) { TakeBracketed(state, 1, {&closing, 1}); }
 
 // Writes the `lineCount` menu lines and the menu prompt, reads answers until
 // one is allowed (each wrong one gets the correction line) and stores it in

@@ -31,10 +31,21 @@ struct OverlayInfo {
   std::int64_t infoCount = 0;      // information characters read so far (a dataset may hold many)
 };
 
+// The progress figure of the dataset being processed, on the console only.
+struct ProgressState {
+  int afterMs = -1;          // a dataset taking longer shows the figure; -1: never (no terminal)
+  bool lineOpen = false;     // the announcement waits for its line end
+  int columnsLeft = 0;       // room behind the announcement on its screen row
+  int shownLength = 0;       // characters of the figure now on the screen
+  std::int64_t startMs = 0;  // when the announcement was written
+  std::int64_t drawnMs = 0;  // when the figure was last drawn
+};
+
 struct RunState {
   // The program's surroundings.
   platform::Console console;          // standard input and output
   int introPauseMs = 4000;            // how long the intro screen stays
+  platform::TextCharset textCharset = platform::TextCharset::CodePage;  // of the own texts, console and log
   int argumentCount = 0;              // parameters 1..argumentCount exist
   const char* const* arguments = nullptr;  // arguments[0] is the program as started
 
@@ -91,6 +102,7 @@ struct RunState {
   // Processing run.
   platform::FileIdentity skipIdentities[kSkipNameCount];  // the files of the skip names, however named
   bool interrupted = false;                   // an interrupt ended the enumeration
+  ProgressState progress;                     // the figure behind "... is just processed ..."
   std::uint8_t processingChunk[1 << 20];      // whole blocks are read and written through it
 
   // Cipher.

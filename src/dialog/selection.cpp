@@ -12,6 +12,9 @@ constexpr char kDirectoryOpening = '[';
 constexpr char kDirectoryClosing = ']';
 constexpr char kTreeOpening = '\xAE';  // «
 constexpr char kTreeClosing = '\xAF';  // »
+// Where the console speaks UTF-8, « and » are also taken in UTF-8.
+constexpr std::string_view kUtf8TreeOpening = "\xC2\xAB";
+constexpr std::string_view kUtf8TreeClosing = "\xC2\xBB";
 
 struct ModePrompt {
   Msg lines[4];
@@ -74,6 +77,11 @@ bool TakeSelectionParameter(RunState& state) {
       TakeBracketed(state, kTreeClosing);
       break;
     default:
+      if (state.textCharset == platform::TextCharset::Utf8 &&
+          platform::View(state.ParameterText).starts_with(kUtf8TreeOpening)) {
+        mode = 4;
+        TakeBracketed(state, kUtf8TreeOpening.size(), kUtf8TreeClosing);
+      }
       break;
   }
   if (!SelectionNameValid(mode, state.ParameterText.chars)) {

@@ -6,7 +6,7 @@ void AddText(MessageLines& message, const dialog::RunState& state, dialog::Msg i
   std::string_view text = dialog::Text(id, state.Language);
   for (std::size_t lineEnd = text.find('\n'); lineEnd != std::string_view::npos;
        lineEnd = text.find('\n')) {
-    dialog::Add(message.lines[message.count - 1], text.substr(0, lineEnd));
+    dialog::AddOwnText(message.lines[message.count - 1], state, text.substr(0, lineEnd));
     // More lines than the record holds cannot come from the catalogue; the
     // rest then stays on the last line rather than being lost.
     if (message.count < kMaxMessageLines) {
@@ -14,7 +14,7 @@ void AddText(MessageLines& message, const dialog::RunState& state, dialog::Msg i
     }
     text.remove_prefix(lineEnd + 1);
   }
-  dialog::Add(message.lines[message.count - 1], text);
+  dialog::AddOwnText(message.lines[message.count - 1], state, text);
 }
 
 void AddRaw(MessageLines& message, std::string_view text) {

@@ -1,5 +1,7 @@
 #pragma once
-// The clock: local date and time, and a pause.
+// The clock: local date and time, a steady clock, and a pause.
+
+#include <cstdint>
 
 namespace platform {
 
@@ -15,6 +17,10 @@ struct LocalTime {
 
 // The current local date and time.
 LocalTime ReadLocalTime();
+
+// Milliseconds on a clock that only ever runs forward (not the time of day),
+// for measuring how long something takes.
+std::int64_t SteadyMilliseconds();
 
 // Sleeps `milliseconds` (nothing for 0 or less).
 void Pause(int milliseconds);

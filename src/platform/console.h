@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/oem_text.h"
+
 namespace platform {
 
 inline constexpr std::size_t kConsoleBufferSize = 4096;
@@ -39,6 +41,21 @@ extern const char kConsoleLineEnd[];
 // Takes the descriptors `input` and `output` (those of the C run-time on
 // Windows) as the console and detects terminals.
 void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
+
+// Whether the descriptor `handle` is a terminal (on Windows: a console).
+bool IsTerminal(std::intptr_t handle);
+
+// The width of the terminal the console output shows on, in columns; 0 when
+// the output is no terminal or its width is unknown.
+int TerminalColumns(const Console& console);
+
+// The character set of the user's console for the program's own texts: Utf8
+// where the user's locale (the environment's LC_ALL, LC_CTYPE or LANG) names
+// the codeset UTF-8, CodePage for every other (the C and POSIX locales among
+// them). The program's own locale is left as it was. On Windows always
+// CodePage: the program speaks the console's OEM code page, as the console's
+// own programs do.
+TextCharset UserCharset();
 
 // The next input byte without consuming it, or -1 at the end of the input.
 // Blocks until a byte is there.

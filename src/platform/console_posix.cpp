@@ -1,7 +1,10 @@
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
+#include <langinfo.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -35,8 +38,37 @@ void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output) {
   console = Console{};
   console.input = input;
   console.output = output;
-  console.inputIsTerminal = isatty(Descriptor(input)) == 1;
-  console.outputIsTerminal = isatty(Descriptor(output)) == 1;
+  console.inputIsTerminal = IsTerminal(input);
+  console.outputIsTerminal = IsTerminal(output);
+}
+
+bool IsTerminal(std::intptr_t handle) { return isatty(Descriptor(handle)) == 1; }
+
+int TerminalColumns(const Console& console) {
+  winsize size{};
+  if (ioctl(Descriptor(console.output), TIOCGWINSZ, &size) != 0) {
+    return 0;
+  }
+  return size.ws_col;
+}
+
+TextCharset UserCharset() {
+  // Everything else the program does stays byte by byte, as in the C locale:
+  // the user's locale is looked at and the previous one put back at once.
+  const char* previous = std::setlocale(LC_CTYPE, nullptr);
+  char kept[64] = "C";
+  if (previous != nullptr && std::strlen(previous) < sizeof kept) {
+    std::memcpy(kept, previous, std::strlen(previous) + 1);
+  }
+  TextCharset charset = TextCharset::CodePage;
+  if (std::setlocale(LC_CTYPE, "") != nullptr) {
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0) {
+      charset = TextCharset::Utf8;
+    }
+  }
+  std::setlocale(LC_CTYPE, kept);
+  return charset;
 }
 
 void DiscardTypeAhead(Console& console) {

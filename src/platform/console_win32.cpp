@@ -86,15 +86,29 @@ void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output) {
   console = Console{};
   console.input = _get_osfhandle(static_cast<int>(input));
   console.output = _get_osfhandle(static_cast<int>(output));
-  DWORD mode = 0;
-  console.inputIsTerminal = GetConsoleMode(AsHandle(console.input), &mode) != 0;
-  console.outputIsTerminal = GetConsoleMode(OutputOf(console), &mode) != 0;
+  console.inputIsTerminal = IsTerminal(input);
+  console.outputIsTerminal = IsTerminal(output);
   CONSOLE_SCREEN_BUFFER_INFO screen;
   if (console.outputIsTerminal && GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
     gLook.attributes = screen.wAttributes;
     GetConsoleCursorInfo(OutputOf(console), &gLook.cursor);
   }
 }
+
+bool IsTerminal(std::intptr_t handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(AsHandle(_get_osfhandle(static_cast<int>(handle))), &mode) != 0;
+}
+
+int TerminalColumns(const Console& console) {
+  CONSOLE_SCREEN_BUFFER_INFO screen;
+  if (!console.outputIsTerminal || !GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+    return 0;
+  }
+  return screen.dwSize.X;  // a line wraps at the width of the buffer
+}
+
+TextCharset UserCharset() { return TextCharset::CodePage; }
 
 void DiscardTypeAhead(Console& console) {
   if (!console.inputIsTerminal) {

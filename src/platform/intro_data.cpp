@@ -33,16 +33,24 @@ consteval std::array<std::uint8_t, Size> Encipher(const char* const (&utf8Lines)
       plain[length++] = '\n';
     }
   }
-  if (length > Size || (lineEnds && length > Size - 2 && length != Size)) {
+  if (length > Size) {
     throw "text does not fit its field";
+  }
+  // Text with line ends is padded with lines of blanks of at most 80
+  // characters, the last one ending the field, so that what follows starts a
+  // new line.
+  for (std::size_t lineStart = length; lineEnds && length < Size; lineStart = length) {
+    while (length < Size - 2 && length - lineStart < kScreenColumns) {
+      plain[length++] = pad;
+    }
+    if (length + 2 > Size) {
+      throw "the padding leaves one character over: change the text's length";
+    }
+    plain[length++] = '\r';
+    plain[length++] = '\n';
   }
   while (length < Size) {
     plain[length++] = pad;
-  }
-  if (lineEnds && length >= 2) {
-    // The padding is a line of its own, so that what follows starts a new line.
-    plain[Size - 2] = '\r';
-    plain[Size - 1] = '\n';
   }
   std::array<std::uint8_t, Size> stored{};
   for (std::size_t i = 0; i < Size; ++i) {
@@ -59,7 +67,7 @@ constexpr const char* kGermanImage[kScreenRows] = {
 #include "intro_image_de.inc"
 };
 // Lines of at most 80 characters; each gets CR LF, and the rest of the 5120
-// characters is filled with blanks and a last CR LF.
+// characters is filled with lines of blanks.
 constexpr const char* kEnglishDescription[] = {
 #include "parameter_description_en.inc"
 };

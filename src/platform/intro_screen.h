@@ -52,9 +52,10 @@ const std::uint8_t* StoredParameterDescription(int language);
 // Deciphers the `size` bytes of `stored` into `plain` by the rule above.
 void Decipher(const std::uint8_t* stored, std::size_t size, std::uint8_t* plain);
 
-// Shows the deciphered `screen` (kScreenSize bytes) on `console` and pauses
-// `pauseMs` milliseconds. On a terminal the screen is cleared and each row is
-// drawn at its own position; redirected output gets each row and a line end.
-void ShowIntroScreen(Console& console, const std::uint8_t* screen, int pauseMs);
+// Shows the deciphered `screen` (kScreenSize bytes) on `console`, its
+// characters in `charset`, and pauses `pauseMs` milliseconds. On a terminal
+// the screen is cleared and each row is drawn at its own position; redirected
+// output gets each row and a line end.
+void ShowIntroScreen(Console& console, const std::uint8_t* screen, TextCharset charset, int pauseMs);
 
 }  // namespace platform

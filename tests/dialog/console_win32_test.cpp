@@ -23,7 +23,8 @@ TEST(WindowsConsole, LinesEndInCrLf) {
   std::FILE* in = testsupport::TemporaryFileWith("9\r\n");
   std::FILE* out = testsupport::TemporaryFileWith("");
   const char* arguments[] = {"tarvex5", "0", "log.txt", "a.txt", nullptr};
-  EXPECT_EQ(dialog::RunProgram(3, arguments, fileno(in), fileno(out), 0), 0);
+  const dialog::Surroundings surroundings{.input = fileno(in), .output = fileno(out), .introPauseMs = 0};
+  EXPECT_EQ(dialog::RunProgram(3, arguments, surroundings), 0);
   const std::string console = testsupport::ContentOf(out);
   std::fclose(in);
   std::fclose(out);

@@ -22,6 +22,7 @@ using testsupport::LogLines;
 using testsupport::ReadFile;
 using testsupport::RunDialog;
 using testsupport::ScratchDir;
+using testsupport::Utf8Of;
 
 // The intro screen as redirected output shows it: 24 rows, each ending the line.
 std::string IntroRows(int language) {
@@ -92,10 +93,11 @@ class DialogTest : public ::testing::Test {
   static std::string LogHead(int language) { return LogLines(IntroRows(language) + "\n"); }
 };
 
+// Where the console speaks UTF-8, the same dialog and log carry the
+// program's own letters in UTF-8.
 TEST_F(DialogTest, WholeConsoleDialogInEnglish) {
   testsupport::WriteFile(scratch.Path("a.txt"), "abc");
-  const DialogResult result = RunDialog({}, "x\n2\n0\nlog.txt\n9\n1\nabc\n7\n1\nnone.txt\na.txt\n9\n");
-  EXPECT_EQ(result.status, 0);
+  const std::string input = "x\n2\n0\nlog.txt\n9\n1\nabc\n7\n1\nnone.txt\na.txt\n9\n";
   const std::string expected =
       std::string(kLanguageQuestion) + kLanguageQuestion + kLanguageQuestion + IntroRows(0) +
       "\n"
@@ -118,11 +120,17 @@ TEST_F(DialogTest, WholeConsoleDialogInEnglish) {
       "The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
       "\n" +
       kEnglishFormMenu + "  T e r m i n a t i n g   p r o g r a m !  \n" + kEnglishEnd;
+  const std::string log = LogHead(0) + Description(0) +
+                          LogLines("The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
+                                   "  T e r m i n a t i n g   p r o g r a m !  \n" +
+                                   std::string(kEnglishEnd));
+  const DialogResult result = RunDialog({}, input);
+  EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.output, expected);
-  EXPECT_EQ(Log(), LogHead(0) + Description(0) +
-                       LogLines("The dataset(s) \xAF" "a.txt\xAE will be processed.\n"
-                                "  T e r m i n a t i n g   p r o g r a m !  \n" +
-                                std::string(kEnglishEnd)));
+  EXPECT_EQ(Log(), log);
+  const DialogResult utf8 = RunDialog({}, input, platform::TextCharset::Utf8);
+  EXPECT_EQ(utf8.output, Utf8Of(expected));
+  EXPECT_EQ(Log(), Utf8Of(log));
 }
 
 TEST_F(DialogTest, GermanParametersInvalidThenAskedAtTheConsole) {
@@ -268,7 +276,7 @@ TEST_F(DialogTest, LanguageParameterOutOfRangeLeadsToTheQuestion) {
 TEST_F(DialogTest, WholeConsoleDialogInGerman) {
   testsupport::WriteFile(scratch.Path("a.txt"), "abc");
   testsupport::WriteFile(scratch.Path("list.txt"), "a.txt\n");
-  const DialogResult result = RunDialog({}, "1\nlog.txt\n3\n0\n2\nnolist\nlist.txt\n9\n");
+  const std::string input = "1\nlog.txt\n3\n1\n2\nnolist\nlist.txt\n9\n";
   const std::string expected =
       std::string(kLanguageQuestion) + IntroRows(1) +
       "\n"
@@ -292,7 +300,21 @@ TEST_F(DialogTest, WholeConsoleDialogInGerman) {
       "Die Datei \xAFlist.txt\xAE enth\x84lt die Namen der zu bearbeitenden Dateien.\n"
       "\n" +
       kGermanFormMenu + "  P r o g r a m m a b b r u c h !  \n" + kGermanEnd;
+  const std::string log =
+      LogHead(1) + Description(1) +
+      LogLines("Die Datei \xAFlist.txt\xAE enth\x84lt die Namen der zu bearbeitenden Dateien.\n"
+               "  P r o g r a m m a b b r u c h !  \n" +
+               std::string(kGermanEnd));
+  const DialogResult result = RunDialog({}, input);
   EXPECT_EQ(result.output, expected);
+  EXPECT_EQ(Log(), log);
+  const DialogResult utf8 = RunDialog({}, input, platform::TextCharset::Utf8);
+  EXPECT_EQ(utf8.output, Utf8Of(expected));
+  EXPECT_EQ(Log(), Utf8Of(log));
+  EXPECT_NE(utf8.output.find("zugehörige"), std::string::npos);
+  for (const char* letters : {"Schlüssel", "größte", "enthält die", "»list.txt«"}) {
+    EXPECT_NE(Log().find(letters), std::string::npos) << letters;
+  }
 }
 
 TEST_F(DialogTest, NamePromptOfModeOneAndTerminationByAnEmptyName) {
@@ -320,3 +342,37 @@ TEST_F(DialogTest, NamePromptOfModeOneAndTerminationByAnEmptyName) {
 }
 
 }  // namespace
+
+// --help, -h and -? as the only parameter: the English description without
+// its padding, lines ending in "\n", in the console's character set;
+// --version: the banner. Neither shows the intro or creates a log.
+TEST_F(DialogTest, HelpAndVersionAnswerAtOnce) {
+  const std::string description = Description(0);
+  for (const auto charset : {platform::TextCharset::CodePage, platform::TextCharset::Utf8}) {
+    const auto inCharset = [&](const std::string& text) {
+      return charset == platform::TextCharset::Utf8 ? Utf8Of(text) : text;
+    };
+    for (const char* option : {"--help", "-h", "-?"}) {
+      SCOPED_TRACE(option);
+      const DialogResult help = RunDialog({option}, "", charset);
+      EXPECT_EQ(help.status, 0);
+      EXPECT_TRUE(help.output.starts_with("TARVEX5 1.0, the en-/decoding program: the command-line "
+                                          "parameters\n=====")) << help.output;
+      EXPECT_NE(help.output.find(inCharset("      \xAE" "directory\xAF   the same")), std::string::npos);
+      ASSERT_GT(help.output.size(), 2u);
+      EXPECT_NE(help.output[help.output.size() - 2], ' ') << "no padding";
+      // The description as the log holds it, less its padding of blanks and line ends.
+      const std::string asLog = LogLines(help.output);
+      const std::string whole = inCharset(description);
+      EXPECT_EQ(whole.substr(0, asLog.size()), asLog);
+      EXPECT_EQ(whole.find_first_not_of(" \r\n", asLog.size()), std::string::npos);
+    }
+    const DialogResult version = RunDialog({"--version"}, "", charset);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "En-/decoding program  T A R V E X 5  1.0\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(scratch.path));
+  // Only as the only parameter; otherwise an invalid language, as before.
+  const DialogResult notAlone = RunDialog({"--help", "log.txt"}, "");
+  EXPECT_TRUE(notAlone.output.starts_with(kLanguageQuestion)) << notAlone.output;
+}

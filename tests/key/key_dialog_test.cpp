@@ -270,3 +270,15 @@ TEST_F(KeyDialogTest, TerminationAtEveryQuestion) {
 }
 
 }  // namespace
+
+// Key material is bytes, never converted: a key with an umlaut typed at a
+// UTF-8 console is the same key as the same bytes in parameter 6.
+TEST_F(KeyDialogTest, KeyWithUmlautTypedOrGivenIsTheSameKey) {
+  testsupport::WriteFile(scratch.Path("b.txt"), "abc");
+  const auto utf8 = platform::TextCharset::Utf8;
+  RunDialog({"1", "log.txt", "a.txt", "1", "1"}, "1\nSchlüssel\n\n0\n", utf8);
+  RunDialog({"1", "log.txt", "b.txt", "1", "1", "Schlüssel", "0"}, "", utf8);
+  const std::string typed = ReadFile(scratch.Path("a.txt"));
+  EXPECT_NE(typed, "abc");
+  EXPECT_EQ(typed, ReadFile(scratch.Path("b.txt")));
+}

@@ -2,128 +2,29 @@
 // reaches the screen, and the terminal gets its echo back, also when Ctrl-C
 // ends the program while the echo is off; the same for the overlay. Each test
 // waits for the real four-second intro, so there are only three.
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-#include <utmp.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/pty_program.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr int kTimeoutMs = 15000;
 const std::string kSecret = "Zq7#Xk";
 const std::string kShowCursor = "\x1b[?25h";
 const std::string kHideCursor = "\x1b[?25l";
 
-// The program started on the slave side of a pseudo-terminal; the test keeps
-// its own descriptor of the slave to read the terminal's settings.
-struct PtyProgram {
-  int master = -1;
-  int slave = -1;
-  pid_t pid = -1;
-  int status = 0;
-  bool ended = false;
-  std::string screen;  // everything the program wrote to the terminal
-
-  ~PtyProgram() {
-    if (pid > 0 && !ended) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-    if (master >= 0) {
-      close(master);
-    }
-    if (slave >= 0) {
-      close(slave);
-    }
-  }
-
+struct PtyProgram : testsupport::PtyProgram {
   // Starts the program with parameters 1 to 5 and `more` after them.
-  bool Start(const std::string& directory, std::vector<const char*> more = {}) {
-    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-      return false;
-    }
-    std::vector<const char*> arguments = {TARVEX5_BINARY, "0", "log.txt", "a.txt", "1", "1"};
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    arguments.push_back(nullptr);
-    pid = fork();
-    if (pid == 0) {
-      close(master);
-      if (login_tty(slave) != 0 || chdir(directory.c_str()) != 0) {
-        _exit(127);
-      }
-      execv(TARVEX5_BINARY, const_cast<char* const*>(arguments.data()));
-      _exit(127);
-    }
-    return pid > 0;
-  }
-
-  // Reads what the program wrote for up to `ms` milliseconds; false when
-  // nothing came.
-  bool Drain(int ms) {
-    if (!ended && waitpid(pid, &status, WNOHANG) == pid) {
-      ended = true;
-    }
-    pollfd ready{master, POLLIN, 0};
-    if (poll(&ready, 1, ms) > 0 && (ready.revents & POLLIN) != 0) {
-      char chunk[4096];
-      const ssize_t n = read(master, chunk, sizeof chunk);
-      if (n > 0) {
-        screen.append(chunk, static_cast<std::size_t>(n));
-        return true;
-      }
-    }
-    return false;
-  }
-
-  bool WaitUntil(const std::function<bool()>& condition) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kTimeoutMs);
-    while (!condition()) {
-      if (Clock::now() > deadline) {
-        return false;
-      }
-      Drain(10);
-    }
-    return true;
-  }
-
-  bool WaitForText(const std::string& text, std::size_t from = 0) {
-    return WaitUntil([&] { return screen.find(text, from) != std::string::npos; });
-  }
-
-  bool EchoOn() const {
-    termios settings{};
-    return tcgetattr(slave, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
-  }
-
-  bool WaitForEcho(bool on) {
-    return WaitUntil([&] { return EchoOn() == on; });
-  }
-
-  void Type(const std::string& keys) {
-    ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-  }
-
-  bool WaitForEnd() {
-    if (!WaitUntil([&] { return ended; })) {
-      return false;
-    }
-    while (Drain(50)) {
-    }
-    return true;
+  bool Start(const std::string& directory, std::vector<std::string> more = {}) {
+    std::vector<std::string> parameters = {"0", "log.txt", "a.txt", "1", "1"};
+    parameters.insert(parameters.end(), more.begin(), more.end());
+    return testsupport::PtyProgram::Start(directory, parameters);
   }
 
   // Brings the program to the first keyboard pass without echo.

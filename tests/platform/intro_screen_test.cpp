@@ -42,29 +42,28 @@ TEST(IntroScreen, ExcerptAndBaseTableGiveAPermutationAndAUsableExponent) {
   EXPECT_LE(expByte, 79);
 }
 
-// The description is written into the log unchanged: it must read there as
-// text lines with CR LF, then nothing but blanks and a last CR LF (so that
-// the log's next line starts on a line of its own), and list the parameters
-// 1 to 12 in order, each as a line "k  text".
-TEST(ParameterDescription, IsCrLfTextLinesThenBlanksAndListsAllTwelveParameters) {
+// The description is written into the log unchanged and serves as --help:
+// it must read as text lines of at most 80 characters, each ending in CR LF,
+// padded to its size with lines of blanks, and list the parameters 1 to 12
+// in order, each as a line "k  text".
+TEST(ParameterDescription, IsCrLfLinesOfAtMost80CharactersAndListsAllTwelveParameters) {
   for (int language = 0; language < platform::kLanguageCount; ++language) {
     SCOPED_TRACE(language);
     const std::string whole = DecipheredDescription(language);
     EXPECT_EQ(whole.substr(whole.size() - 2), "\r\n");
-    const std::string text = whole.substr(0, whole.size() - 2);
-    const std::size_t textEnd = text.rfind("\r\n") + 2;
-    ASSERT_GT(textEnd, 2u);
-    EXPECT_EQ(text.find_first_not_of(' ', textEnd), std::string::npos);
-
     std::vector<int> listed;
-    for (std::size_t start = 0; start < textEnd;) {
-      const std::size_t end = text.find("\r\n", start);
-      const std::string line = text.substr(start, end - start);
+    bool padding = false;
+    for (std::size_t start = 0; start < whole.size();) {
+      const std::size_t end = whole.find("\r\n", start);
+      ASSERT_NE(end, std::string::npos);
+      const std::string line = whole.substr(start, end - start);
       EXPECT_LE(line.size(), platform::kScreenColumns) << line;
       for (const char c : line) {
         EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "control character in: " << line;
       }
       const std::size_t digits = line.find_first_not_of(' ');
+      padding = padding || (!line.empty() && digits == std::string::npos);
+      EXPECT_TRUE(!padding || digits == std::string::npos) << "text after the padding: " << line;
       if (digits != std::string::npos && digits <= 2 && std::isdigit(static_cast<unsigned char>(line[digits]))) {
         const std::size_t after = line.find_first_not_of("0123456789", digits);
         if (after != std::string::npos && line.compare(after, 2, "  ") == 0) {

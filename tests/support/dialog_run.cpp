@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,8 @@ std::string WithPlainLineEnds(const std::string& text) {
 
 std::string ConsoleText(std::FILE* file) { return WithPlainLineEnds(ContentOf(file)); }
 
-DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input) {
+DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
+                       platform::TextCharset charset, int progressAfterMs) {
   std::vector<const char*> arguments{"tarvex5"};
   for (const std::string& parameter : parameters) {
     arguments.push_back(parameter.c_str());
@@ -62,8 +64,12 @@ DialogResult RunDialog(const std::vector<std::string>& parameters, const std::st
   std::FILE* out = TemporaryFileWith("");
   DialogResult result;
   if (in != nullptr && out != nullptr) {
-    result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(),
-                                       fileno(in), fileno(out), 0);
+    const dialog::Surroundings surroundings{.input = fileno(in),
+                                            .output = fileno(out),
+                                            .introPauseMs = 0,
+                                            .charset = charset,
+                                            .progressAfterMs = progressAfterMs};
+    result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(), surroundings);
     result.output = ConsoleText(out);
   }
   if (in != nullptr) {
@@ -94,6 +100,19 @@ std::string LogLines(const std::string& text) {
     lines += c;
   }
   return lines;
+}
+
+std::string Utf8Of(const std::string& codePage) {
+  static const std::map<char, std::string> kLetters = {
+      {'\x84', "ä"}, {'\x94', "ö"}, {'\x81', "ü"}, {'\x8E', "Ä"}, {'\x99', "Ö"},
+      {'\x9A', "Ü"}, {'\xE1', "ß"}, {'\xAF', "»"}, {'\xAE', "«"}, {'\x82', "é"},
+  };
+  std::string utf8;
+  for (char c : codePage) {
+    const auto letter = kLetters.find(c);
+    utf8 += letter == kLetters.end() ? std::string(1, c) : letter->second;
+  }
+  return utf8;
 }
 
 }  // namespace testsupport

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/oem_text.h"
+
 namespace testsupport {
 
 struct DialogResult {
@@ -15,8 +17,11 @@ struct DialogResult {
 
 // Runs the program with `parameters` (1 to n; parameter 0 is "tarvex5") and
 // `input` as the console input, in the current directory, without the intro
-// pause.
-DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input);
+// pause, its own texts in `charset`, with progress figures for datasets
+// taking longer than `progressAfterMs` (-1: none, as in redirected output).
+DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
+                       platform::TextCharset charset = platform::TextCharset::CodePage,
+                       int progressAfterMs = -1);
 
 // An unnamed temporary file holding `content`, positioned at its start, to
 // serve as console input or output; nullptr (and a test failure) when none
@@ -46,5 +51,9 @@ struct DirectoryGuard {
 
 // `text` with every "\n" replaced by CR LF, as the log writes its lines.
 std::string LogLines(const std::string& text);
+
+// `codePage`, a transcript in the code-page bytes of the program's texts,
+// with those letters (ä ö ü Ä Ö Ü ß » « é) written in UTF-8.
+std::string Utf8Of(const std::string& codePage);
 
 }  // namespace testsupport

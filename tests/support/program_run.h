@@ -12,8 +12,9 @@ struct ProgramResult {
   std::string output;   // line ends as "\n"
 };
 
-// Runs the program binary in `directory` and waits for it.
+// Runs the program binary in `directory` under the locale `locale` (LC_ALL)
+// and waits for it.
 ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const std::string& input,
-                               const std::string& directory);
+                               const std::string& directory, const std::string& locale = "C");
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 #include "support/program_run.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,7 +25,7 @@ int TemporaryDescriptorWith(const std::string& content) {
 }  // namespace
 
 ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const std::string& input,
-                               const std::string& directory) {
+                               const std::string& directory, const std::string& locale) {
   const int in = TemporaryDescriptorWith(input);
   const int out = TemporaryDescriptorWith("");
   std::vector<char*> arguments{const_cast<char*>(TARVEX5_BINARY)};
@@ -34,7 +35,8 @@ ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const
   arguments.push_back(nullptr);
   const pid_t child = fork();
   if (child == 0) {
-    if (chdir(directory.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) {
+    if (chdir(directory.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+        setenv("LC_ALL", locale.c_str(), 1) != 0) {
       _exit(127);
     }
     execv(TARVEX5_BINARY, arguments.data());

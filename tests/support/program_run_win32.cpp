@@ -38,8 +38,10 @@ HANDLE InheritableHandle(std::FILE* file) {
 
 }  // namespace
 
+// The locale is a POSIX matter: the program on Windows speaks the console's
+// code page whatever the locale.
 ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const std::string& input,
-                               const std::string& directory) {
+                               const std::string& directory, const std::string& /*locale*/) {
   std::string commandLine = Quoted(TARVEX5_BINARY);
   for (const std::string& parameter : parameters) {
     commandLine += ' ' + Quoted(parameter);
