@@ -105,7 +105,7 @@ bool CollectMatches(MatchList& list, std::string_view pattern) {
 bool AbsoluteDirectory(const ShortText& directoryPart, std::string& directory) {
   char full[MAX_PATH + 1];
   const DWORD length = GetFullPathNameA(directoryPart.length == 0 ? "." : directoryPart.chars,
-                                        sizeof full, full, nullptr);
+                                        static_cast<DWORD>(sizeof full), full, nullptr);
   if (length == 0 || length >= sizeof full) {
     return false;
   }
@@ -243,7 +243,7 @@ bool ChangeDirectory(const char* path) { return path[0] != '\0' && SetCurrentDir
 
 bool CurrentDirectory(ShortText& directory) {
   char buffer[kShortTextCapacity + 1];
-  const DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+  const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(sizeof buffer), buffer);
   if (length == 0 || length >= sizeof buffer) {
     Clear(directory);
     return false;
@@ -300,7 +300,7 @@ void ProgramPath(const char* argument0, ShortText& path) {
   const int size = length == 0 || length > MAX_PATH
                        ? 0
                        : WideCharToMultiByte(FileNameCodePage(), 0, wide, static_cast<int>(length),
-                                             text, sizeof text - 1, nullptr, nullptr);
+                                             text, static_cast<int>(sizeof text - 1), nullptr, nullptr);
   if (size > 0) {
     Assign(path, std::string_view(text, static_cast<std::size_t>(size)));
     return;

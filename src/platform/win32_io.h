@@ -48,7 +48,7 @@ inline bool WriteAll(HANDLE handle, const char* data, std::size_t size) {
 // it.
 inline bool NamesDevice(const char* name) {
   char full[MAX_PATH + 1];
-  const DWORD length = GetFullPathNameA(name, sizeof full, full, nullptr);
+  const DWORD length = GetFullPathNameA(name, static_cast<DWORD>(sizeof full), full, nullptr);
   return length > 0 && length < sizeof full && std::strncmp(full, "\\\\.\\", 4) == 0;
 }
 
