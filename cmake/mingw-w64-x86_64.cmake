@@ -21,5 +21,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # add_test() and gtest_discover_tests() start the programs through wine; the
-# runner keeps one wine server and its services up (`wineserver -k` ends them).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+# runner keeps one wine server and its services up (`wineserver -k` ends them),
+# with the wine prefix named by WINEPREFIX or else one in the build folder.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CMAKE_BINARY_DIR}/wine)

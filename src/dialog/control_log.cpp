@@ -36,7 +36,7 @@ Flow TypeLogName(RunState& state) {
 }
 
 bool CreateLog(RunState& state) {
-  if (platform::CreateOutputFile(state.ControlLog, state.ControlLogName.chars)) {
+  if (platform::CreateOutputFile(state.ControlLog, platform::NameOf(state.ControlLogName))) {
     return true;
   }
   Line line;

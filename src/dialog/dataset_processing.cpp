@@ -5,6 +5,7 @@
 #include "dialog/progress.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 
 namespace dialog {
 
@@ -44,69 +45,114 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   WriteLogLine(state, log);
 }
 
-// Transforms `length` bytes of whole blocks at `offset` and writes them back
-// at the same offsets, a chunk of the run's buffer at a time.
-bool TransformWholeBlocks(RunState& state, platform::DatasetFile& file, std::uint64_t length) {
-  for (std::uint64_t offset = 0; offset < length;) {
-    const std::size_t size = static_cast<std::size_t>(
-        std::min<std::uint64_t>(length - offset, sizeof state.processingChunk));
-    if (!platform::ReadDatasetAt(file, offset, state.processingChunk, size)) {
-      return false;
-    }
-    for (std::size_t block = 0; block < size; block += kBlockLength) {
-      cipher::TransformBlock(state.cipher, state.processingChunk + block, kBlockLength);
-    }
-    if (!platform::WriteDatasetAt(file, offset, state.processingChunk, size)) {
-      return false;
-    }
-    offset += size;
-    ShowProgress(state, offset, length);
+// Reads `size` bytes at `offset`, transforms them in blocks of `block` bytes
+// and writes them back at the same offset; `done` becomes the end of what was
+// written. False when a second interrupt asks to stop here, or a read or
+// write failed.
+bool RewriteChunk(RunState& state, platform::DatasetFile& file, std::uint64_t offset,
+                  std::size_t size, std::size_t block, std::uint64_t& done) {
+  if (platform::StopRequested() ||
+      !platform::ReadDatasetAt(file, offset, state.processingChunk, size)) {
+    return false;
   }
-  return true;
+  for (std::size_t start = 0; start < size; start += block) {
+    cipher::TransformBlock(state.cipher, state.processingChunk + start, static_cast<int>(block));
+  }
+  const std::size_t written = platform::WriteDatasetAt(file, offset, state.processingChunk, size);
+  done = offset + written;
+  return written == size;
 }
 
-// The last block joins the partial block with the whole block before it, so
-// that it holds 513 to 1023 bytes; a dataset shorter than a block is one
-// block of its own length.
-bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length) {
+// Whole blocks go through the run's chunk. The last block joins the partial
+// block with the whole block before it, so that it holds 513 to 1023 bytes; a
+// dataset shorter than a block is one block of its own length. `done` tells
+// how far the dataset is rewritten, also when it fails part-way.
+bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length,
+                      std::uint64_t& done) {
   std::uint64_t whole = length / kBlockLength * kBlockLength;
   std::uint64_t tail = length - whole;
   if (tail > 0 && whole > 0) {
     whole -= kBlockLength;
     tail += kBlockLength;
   }
-  if (!TransformWholeBlocks(state, file, whole)) {
-    return false;
-  }
-  if (tail == 0) {
-    return true;
+  for (std::uint64_t offset = 0; offset < whole;) {
+    const auto size = static_cast<std::size_t>(
+        std::min<std::uint64_t>(whole - offset, sizeof state.processingChunk));
+    if (!RewriteChunk(state, file, offset, size, kBlockLength, done)) {
+      return false;
+    }
+    offset += size;
+    ShowProgress(state, offset, whole);
   }
   const auto tailSize = static_cast<std::size_t>(tail);
-  if (!platform::ReadDatasetAt(file, whole, state.processingChunk, tailSize)) {
-    return false;
+  return tail == 0 || RewriteChunk(state, file, whole, tailSize, tailSize, done);
+}
+
+// Whoever repairs the dataset needs to know where the transformed part ends.
+void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
+  ReportNameLine(state, name, Msg::DatasetIncompleteEnd, true);
+  Line line;
+  Add(line, state, Msg::IncompleteBytesBegin);
+  AddNumber(line, static_cast<long long>(done));
+  Add(line, state, Msg::IncompleteBytesEnd);
+  WriteBothLine(state, line);
+}
+
+bool IsNeverProcessed(const RunState& state, const platform::FileIdentity& identity) {
+  for (const platform::FileIdentity& skipped : state.skipIdentities) {
+    if (platform::SameFile(identity, skipped)) {
+      return true;
+    }
   }
-  cipher::TransformBlock(state.cipher, state.processingChunk, static_cast<int>(tailSize));
-  return platform::WriteDatasetAt(file, whole, state.processingChunk, tailSize);
+  return false;
+}
+
+// The file may not be processed: one of the files the program itself reads
+// or writes, or one processed in this run already. Reports it.
+bool PassOver(RunState& state, const platform::FileIdentity& identity, const char* name) {
+  if (IsNeverProcessed(state, identity)) {
+    ReportIgnoredDataset(state, name);
+    return true;
+  }
+  if (WasProcessed(state.processed, identity)) {
+    ReportNameLine(state, name, Msg::DatasetAlreadyProcessedEnd, true);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
+// In the log too: the log of a run must name every dataset it left as it was.
 void ReportMissingDataset(RunState& state, const char* name) {
-  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, false);
-  SayConsole(state, Msg::DatasetItemIgnored);
+  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
+  SayBoth(state, Msg::DatasetItemIgnored);
 }
 
-void ProcessDataset(RunState& state, const char* name) {
+void ReportIgnoredDataset(RunState& state, const char* name) {
+  ReportNameLine(state, name, Msg::DatasetIgnoredEnd, false);
+}
+
+void ProcessDataset(RunState& state, const char* name, bool followLink) {
   platform::DatasetFile file;
   // Opening checks all that DatasetExists checks: a regular file this process
   // may write.
-  if (!platform::OpenDataset(file, name)) {
+  if (!platform::OpenDataset(file, name, followLink)) {
     ReportMissingDataset(state, name);
     return;
   }
+  platform::FileIdentity identity;
+  platform::IdentifyOpenFile(file.handle, identity);
+  if (PassOver(state, identity, name)) {
+    (void)platform::CloseDataset(file);
+    return;
+  }
+  // In the log before the dataset is touched, so that even the log of a
+  // killed run names the dataset that may be half transformed.
   Line announcement;
   AddFramed(announcement, state, Msg::DatasetBegin, name, Msg::DatasetInProgressEnd);
   OpenProgressLine(state, announcement);
+  WriteLogLine(state, announcement);
   std::uint64_t length = 0;
   bool complete = platform::DatasetLength(file, length);
   if (complete && length > kMaxDatasetLength) {
@@ -114,13 +160,25 @@ void ProcessDataset(RunState& state, const char* name) {
     ReportTooLong(state, name, length);
     return;
   }
+  if (!NoteProcessed(state.processed, identity)) {
+    // Without room to remember the file it could be processed twice: the run
+    // ends here, as after an interrupt.
+    (void)platform::CloseDataset(file);
+    ReportIncomplete(state, name, 0);
+    state.interrupted = true;
+    return;
+  }
   if (!state.cipher.oneUnit) {
     cipher::ResetCipher(state.cipher);
   }
-  complete = complete && TransformDataset(state, file, length);
+  std::uint64_t done = 0;
+  complete = complete && TransformDataset(state, file, length, done);
+  // A dataset that grew or shrank meanwhile is not what was transformed.
+  std::uint64_t lengthAfter = 0;
+  complete = complete && platform::DatasetLength(file, lengthAfter) && lengthAfter == length;
   complete = platform::CloseDataset(file) && complete;
   if (!complete) {
-    ReportNameLine(state, name, Msg::DatasetIncompleteEnd, true);
+    ReportIncomplete(state, name, done);
     return;
   }
   state.datasetCount += 1;

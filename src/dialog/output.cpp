@@ -100,6 +100,23 @@ void WriteBothLine(RunState& state, const Line& line) {
   WriteLogLine(state, line);
 }
 
+void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg after) {
+  Line start;
+  Add(start, state, before);
+  Line end;
+  Add(end, state, after);
+  const std::string_view pieces[] = {View(start), name, View(end)};
+  CloseProgressLine(state);
+  for (std::string_view piece : pieces) {
+    platform::WriteBytes(state.console, piece.data(), piece.size());
+  }
+  platform::WriteLineEnd(state.console);
+  for (std::string_view piece : pieces) {
+    WriteLogBytes(state, piece);
+  }
+  WriteLogBytes(state, "\r\n");
+}
+
 void WriteLogOwnText(RunState& state, std::string_view text) {
   // In pieces that fit a line however many bytes each character takes.
   constexpr std::size_t kPiece = kLineCapacity / platform::kMaxOwnCharBytes;

@@ -15,8 +15,9 @@
 
 namespace dialog {
 
-// Long enough for any line of the program: a few texts and two 255-byte names.
-inline constexpr std::size_t kLineCapacity = 2048;
+// Long enough for any line of the program: a few texts and a name as long as
+// the platform's longest path.
+inline constexpr std::size_t kLineCapacity = platform::kPathTextCapacity + 1024;
 
 struct Line {
   std::size_t length = 0;
@@ -48,6 +49,10 @@ inline std::string_view View(const Line& line) { return {line.chars, line.length
 void WriteConsoleLine(RunState& state, const Line& line);
 void WriteLogLine(RunState& state, const Line& line);
 void WriteBothLine(RunState& state, const Line& line);
+// Writes the text of `before`, `name` and the text of `after` as one line to
+// both streams, however long `name` is: the path of a directory deep in a
+// tree may be longer than a Line holds.
+void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg after);
 // Writes the program's own text `text` (code-page bytes) to the log in the
 // run's character set, without adding a line end.
 void WriteLogOwnText(RunState& state, std::string_view text);

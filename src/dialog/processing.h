@@ -17,12 +17,20 @@ inline constexpr std::uint64_t kMaxDatasetLength = 32767ull * 32767ull * 512ull;
 [[nodiscard]] Flow RunProcessing(RunState& state);
 
 // Encodes or decodes the dataset `name` (relative to the current directory)
-// in place and reports it on the console and in the log. A dataset whose
-// rewriting failed part-way is reported as not completely processed and not
-// counted.
-void ProcessDataset(RunState& state, const char* name);
+// in place and reports it on the console and in the log. `followLink` false
+// (a dataset found by wild cards) opens no symbolic link. A file that is one
+// of the files never processed, or that was processed in this run already
+// under any name, is passed over with its message. A dataset whose rewriting
+// failed part-way, was stopped by a second interrupt or changed its length
+// meanwhile is reported as not completely processed, with the number of
+// bytes from its start that are transformed, and not counted.
+void ProcessDataset(RunState& state, const char* name, bool followLink);
 
-// The two console lines for a dataset item that does not exist.
+// The two lines, console and log, for a dataset item that does not exist or
+// cannot be opened for reading and writing.
 void ReportMissingDataset(RunState& state, const char* name);
+
+// The console line for a dataset that is never processed.
+void ReportIgnoredDataset(RunState& state, const char* name);
 
 }  // namespace dialog

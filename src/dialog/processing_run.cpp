@@ -1,4 +1,5 @@
 #include <array>
+#include <string>
 
 #include "dialog/output.h"
 #include "dialog/processing.h"
@@ -22,10 +23,13 @@ constexpr int kDirectoriesWidth = 6;
 // and, in mode 2, the open list dataset.
 struct Enumeration {
   RunState* state;
-  ShortText walkDirectory;  // absolute path of the directory searched
-  ShortText pattern;        // name part, wild cards allowed
+  // The path of the directory searched: its absolute path, or where that is
+  // longer than the platform can name, the path by which it was entered.
+  std::string walkDirectory;
+  PathText pattern;          // name part, wild cards allowed
   platform::TextDataset list;
-  bool matched = false;     // the last dataset loop found at least one entry
+  bool matched = false;      // the last dataset loop found at least one entry
+  bool searchFailed = false; // the last dataset loop could not read its directory
 };
 
 void WriteStamp(RunState& state, Msg label) {
@@ -60,14 +64,16 @@ void WriteStatistics(RunState& state) {
 
 // The program, the log and the list, key and overlay datasets, in the order
 // of `skipIdentities`.
-std::array<const ShortText*, kSkipNameCount> SkipPaths(const RunState& state) {
+std::array<const PathText*, kSkipNameCount> SkipPaths(const RunState& state) {
   return {&state.ProgramPath, &state.ControlLogPath, &state.ListDatasetPath, &state.KeyDatasetName,
           &state.OverlayDatasetName};
 }
 
 // These datasets are never processed: neither under their full path nor
-// through another name (a link) for the same file. The log and the list are
-// open, so their identity comes from the open file, whatever their names.
+// through another name for the same file. The log and the list are open, so
+// their identity comes from the open file, whatever their names; so does the
+// identity of the console's input and output, which may be redirected to a
+// file inside the selection.
 void NoteSkipIdentities(RunState& state, const Enumeration& run) {
   const auto paths = SkipPaths(state);
   for (int i = 0; i < kSkipNameCount; ++i) {
@@ -75,75 +81,120 @@ void NoteSkipIdentities(RunState& state, const Enumeration& run) {
   }
   platform::IdentifyOpenFile(state.ControlLog.handle, state.skipIdentities[1]);
   platform::IdentifyOpenFile(run.list.file.handle, state.skipIdentities[2]);
+  platform::IdentifyOpenFile(state.console.input, state.skipIdentities[kSkipNameCount]);
+  platform::IdentifyOpenFile(state.console.output, state.skipIdentities[kSkipNameCount + 1]);
 }
 
-bool IsSkipped(const RunState& state, const ShortText& fullPath, const char* name) {
-  const auto paths = SkipPaths(state);
-  platform::FileIdentity identity;
-  platform::IdentifyFile(name, identity);
-  for (int i = 0; i < kSkipNameCount; ++i) {
-    if ((paths[i]->length > 0 && *paths[i] == fullPath) ||
-        platform::SameFile(identity, state.skipIdentities[i])) {
+// The identities are compared when the dataset is open (ProcessDataset).
+bool IsSkippedPath(const RunState& state, std::string_view directory, const char* name) {
+  PathText fullPath;
+  if (!platform::JoinPath(directory, name, fullPath)) {
+    return false;  // longer than any path the program was given
+  }
+  for (const PathText* path : SkipPaths(state)) {
+    if (path->length > 0 && *path == fullPath) {
       return true;
     }
   }
   return false;
 }
 
-void ReportIgnored(RunState& state, const char* name) {
-  Line line;
-  AddFramed(line, state, Msg::DatasetBegin, name, Msg::DatasetIgnoredEnd);
-  WriteConsoleLine(state, line);
+void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
+  WriteFramedBothLine(state, Msg::DirectoryBegin, directory, Msg::DirectoryNotEnteredEnd);
+}
+
+void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
+  WriteFramedBothLine(state, Msg::SubdirectoryBegin, directory, Msg::SubdirectoryEnd);
 }
 
 // The datasets of the current directory that match the pattern, in the
-// search's order. False when an interrupt ends the enumeration.
-bool DatasetLoop(Enumeration& run) {
+// search's order. A dataset found by wild cards is never reached through a
+// link. A directory whose entries cannot be read is reported; one that can
+// is announced first when `announce` is set. False when an interrupt ends
+// the enumeration.
+bool DatasetLoop(Enumeration& run, bool announce) {
   RunState& state = *run.state;
+  const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
   bool found = platform::FindFirstEntry(search, run.pattern.chars, platform::kPlainDatasets);
   run.matched = found;
+  run.searchFailed = search.failed;
+  if (search.failed) {
+    ReportDirectoryNotEntered(state, run.walkDirectory);
+  } else if (announce) {
+    WriteSubdirectoryLine(state, run.walkDirectory);
+  }
   while (found && !state.interrupted) {
-    ShortText fullPath;
-    (void)platform::JoinPath(platform::View(run.walkDirectory), platform::View(search.name), fullPath);
-    if (IsSkipped(state, fullPath, search.name.chars)) {
-      ReportIgnored(state, search.name.chars);
+    if (IsSkippedPath(state, run.walkDirectory, search.name.chars)) {
+      ReportIgnoredDataset(state, search.name.chars);
     } else {
-      ProcessDataset(state, search.name.chars);
+      ProcessDataset(state, search.name.chars, followLinks);
     }
-    state.interrupted = platform::InterruptRequested() || state.logWriteFailed;
+    state.interrupted = state.interrupted || platform::InterruptRequested() || state.logWriteFailed;
     found = !state.interrupted && platform::FindNextEntry(search);
   }
   platform::CloseSearch(search);
   return !state.interrupted;
 }
 
-void WriteSubdirectoryLine(RunState& state, const ShortText& directory) {
-  Line line;
-  AddFramed(line, state, Msg::SubdirectoryBegin, platform::View(directory), Msg::SubdirectoryEnd);
-  WriteBothLine(state, line);
-}
-
-bool VisitDatasets(void* context) { return DatasetLoop(*static_cast<Enumeration*>(context)); }
-
-bool EnteredDirectory(void* context, const ShortText& directory) {
+// A directory of the tree: announced and counted where it can be read (the
+// selected directory was counted when the selection was prepared).
+bool VisitDirectory(void* context, std::string_view, bool subdirectory) {
   Enumeration& run = *static_cast<Enumeration*>(context);
-  run.walkDirectory = directory;
-  run.state->directoryCount += 1;
-  WriteSubdirectoryLine(*run.state, directory);
-  return true;
+  const bool goOn = DatasetLoop(run, true);
+  if (subdirectory && !run.searchFailed) {
+    run.state->directoryCount += 1;
+  }
+  return goOn;
 }
 
-// Changes into the directory of `path` and takes its name part as the
-// pattern; false when the directory cannot be entered.
-bool EnterDirectoryOf(Enumeration& run, const char* path) {
-  ShortText directory;
-  if (!platform::SplitPathExactly(path, directory, run.pattern) ||
-      !platform::ChangeDirectory(directory.chars)) {
+void CannotEnter(void* context, std::string_view directory) {
+  ReportDirectoryNotEntered(*static_cast<Enumeration*>(context)->state, directory);
+}
+
+// The walk directory after a change of directory: the absolute path of the
+// current directory where it can be learned, otherwise `enteredBy`.
+void LearnWalkDirectory(Enumeration& run, std::string_view enteredBy) {
+  PathText current;
+  if (platform::CurrentDirectory(current)) {
+    run.walkDirectory.assign(platform::View(current));
+  } else {
+    run.walkDirectory.assign(enteredBy);
+  }
+}
+
+// Changes into the directory part of `path` (relative to the current
+// directory) and takes its name part as the pattern; false when the
+// directory cannot be entered or `path` was cut.
+bool EnterDirectoryOf(Enumeration& run, const PathText& path) {
+  PathText directoryPart;
+  if (path.cut || !platform::SplitPathText(platform::View(path), directoryPart, run.pattern)) {
     return false;
   }
-  run.walkDirectory = directory;
+  if (directoryPart.length == 0) {
+    LearnWalkDirectory(run, ".");
+    return true;
+  }
+  if (!platform::ChangeDirectory(directoryPart.chars)) {
+    return false;
+  }
+  LearnWalkDirectory(run, platform::View(directoryPart));
   return true;
+}
+
+// One name, wild cards allowed, as mode 1 gives it and as each line of a
+// list does. An item whose directory cannot be entered, or that names no
+// dataset at all, is reported: the user named it for a reason.
+void EnumerateItem(Enumeration& run, const PathText& item) {
+  RunState& state = *run.state;
+  if (!EnterDirectoryOf(run, item)) {
+    ReportMissingDataset(state, item.chars);
+    return;
+  }
+  DatasetLoop(run, false);
+  if (!run.matched && !run.searchFailed) {
+    ReportMissingDataset(state, item.chars);
+  }
 }
 
 // Prepares the selection; false when there is nothing to enumerate.
@@ -151,44 +202,38 @@ bool PrepareSelection(Enumeration& run) {
   RunState& state = *run.state;
   switch (state.SelectionMode) {
     case 1:
-      return EnterDirectoryOf(run, state.SelectionText.chars);
-    case 2: {
+      return true;
+    case 2:
       (void)platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
       return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
              platform::PeekDatasetByte(run.list) >= 0;
-    }
-    default: {
-      const bool entered = platform::ChangeDirectory(state.SelectionDirectory.chars) &&
-                           platform::CurrentDirectory(run.walkDirectory);
+    default:
       state.directoryCount += 1;
       platform::Assign(run.pattern, "*.*");
-      return entered;
-    }
+      if (!platform::ChangeDirectory(state.SelectionDirectory.chars)) {
+        ReportDirectoryNotEntered(state, platform::View(state.SelectionDirectory));
+        return false;
+      }
+      LearnWalkDirectory(run, platform::View(state.SelectionDirectory));
+      return true;
   }
 }
 
 // Each line of the list names datasets as in mode 1; everything from its
 // first blank on is a remark. Relative names count from the directory of
-// the line before. A line whose directory cannot be entered is reported and
-// skipped instead of being searched in the wrong directory, and a line that
-// names no dataset at all is reported too: the user listed it for a reason.
+// the line before. A line too long to be held names nothing, unless its
+// name ends before the cut.
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
-  ShortText line;
+  PathText line;
   while (!state.interrupted && platform::ReadDatasetLine(run.list, line)) {
     const std::string_view text = platform::View(line);
-    ShortText entry;
-    platform::Assign(entry, text.substr(0, text.find(' ')));
-    if (entry.length == 0) {
-      continue;
-    }
-    if (!EnterDirectoryOf(run, entry.chars)) {
-      ReportMissingDataset(state, entry.chars);
-      continue;
-    }
-    DatasetLoop(run);
-    if (!run.matched) {
-      ReportMissingDataset(state, entry.chars);
+    const std::size_t blank = text.find(' ');
+    PathText entry;
+    platform::Assign(entry, text.substr(0, blank));
+    entry.cut = line.cut && blank == std::string_view::npos;
+    if (entry.length > 0) {
+      EnumerateItem(run, entry);
     }
   }
 }
@@ -196,17 +241,19 @@ void EnumerateList(Enumeration& run) {
 void Enumerate(Enumeration& run) {
   RunState& state = *run.state;
   switch (state.SelectionMode) {
+    case 1:
+      EnumerateItem(run, state.SelectionText);
+      break;
     case 2:
       EnumerateList(run);
       break;
     case 4: {
-      WriteSubdirectoryLine(state, run.walkDirectory);
-      const platform::WalkVisitor visitor{VisitDatasets, EnteredDirectory, &run};
-      platform::WalkDirectory(visitor);
+      const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run};
+      platform::WalkDirectory(visitor, run.walkDirectory);
       break;
     }
     default:
-      DatasetLoop(run);
+      DatasetLoop(run, false);
       break;
   }
 }
@@ -219,6 +266,7 @@ Flow RunProcessing(RunState& state) {
   WriteStamp(state, Msg::BeginStamp);
   platform::DeferInterrupts();
   Enumeration run{&state, {}, {}, {}};
+  run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
   const bool found = PrepareSelection(run);
   NoteSkipIdentities(state, run);
   cipher::PrepareKey(state.cipher, state.InitialKey + 1, platform::kBaseTable,
@@ -230,6 +278,7 @@ Flow RunProcessing(RunState& state) {
     Enumerate(run);
   }
   platform::CloseTextDataset(run.list);
+  ReleaseProcessed(state.processed);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);

@@ -103,18 +103,31 @@ void TakeBracketed(RunState& state, std::size_t openingLength, std::string_view 
     Add(line, state, Msg::BracketCompleted);
     WriteConsoleLine(state, line);
   }
-  ShortText taken;
+  PathText taken;
   platform::Assign(taken, rest);
+  // The name is whole when it ends before the cut; the rest is dropped anyway.
+  taken.cut = state.ParameterText.cut && end == std::string_view::npos;
   state.ParameterText = taken;
 }
 
-bool ReadAnswerLine(RunState& state, ShortText& text) {
+namespace {
+
+template <std::size_t Capacity>
+bool ReadLineInto(RunState& state, platform::FixedText<Capacity>& text) {
   std::size_t length = 0;
-  const bool read = platform::ReadLine(state.console, text.chars, length);
+  bool cut = false;
+  const bool read = platform::ReadLine(state.console, text.chars, Capacity, length, cut);
   text.length = length;
+  text.cut = cut;
   text.chars[length] = '\0';
   return read;
 }
+
+}  // namespace
+
+bool ReadAnswerLine(RunState& state, ShortText& text) { return ReadLineInto(state, text); }
+
+bool ReadAnswerLine(RunState& state, PathText& text) { return ReadLineInto(state, text); }
 
 Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount, AllowedAnswers allowed,
                     int& answer) {

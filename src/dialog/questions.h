@@ -30,6 +30,8 @@ constexpr AllowedAnswers Answers(std::initializer_list<int> numbers) {
 
 // Puts the text of parameter `QuestionNumber` into ParameterText (empty when
 // there are fewer parameters) and sets askFlag when the parameter is missing.
+// A parameter longer than ParameterText holds is kept cut (marked `cut`): as
+// a name it names nothing (NameOf), so it is invalid as a whole.
 void TakeParameter(RunState& state);
 
 // The invalid-parameter line, console only, when askFlag is set and the
@@ -48,7 +50,8 @@ void ReportInvalidParameterPair(RunState& state);
 // (the first `openingLength` bytes) of ParameterText and cuts the text before
 // the first `closing`; without one, keeps the whole rest and writes the
 // completion line ("")" at the end of 3. commandline-parameter completed !"),
-// the closing character in the run's character set.
+// the closing character in the run's character set. The name stays cut when
+// the parameter was cut before its closing character.
 void TakeBracketed(RunState& state, std::size_t openingLength, std::string_view closing);
 // The same for one-byte brackets.
 inline void TakeBracketed(RunState& state, char closing) { TakeBracketed(state, 1, {&closing, 1}); }
@@ -59,8 +62,11 @@ inline void TakeBracketed(RunState& state, char closing) { TakeBracketed(state, 
 [[nodiscard]] Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount,
                                   AllowedAnswers allowed, int& answer);
 
-// Reads one console line into `text`; false at the end of the input.
+// Reads one console line into `text`; false at the end of the input. A line
+// longer than `text` holds keeps its first bytes and is marked `cut`: a menu
+// answer that is wrong anyway, or a name that names nothing (NameOf).
 [[nodiscard]] bool ReadAnswerLine(RunState& state, ShortText& text);
+[[nodiscard]] bool ReadAnswerLine(RunState& state, PathText& text);
 
 // Asks "Do you want 1 to repeat ... or 9 to terminate ?". Go means repeat;
 // on 9 (or the end of the input) the termination line is written and Stop

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "cipher/cipher_state.h"
+#include "dialog/processed_files.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
@@ -13,11 +14,14 @@
 
 namespace dialog {
 
+using platform::PathText;
 using platform::ShortText;
 
 inline constexpr int kParameterCount = 12;
 // The program, the log and the list, key and overlay datasets.
 inline constexpr int kSkipNameCount = 5;
+// Those five and the files behind the console's input and output.
+inline constexpr int kSkipIdentityCount = kSkipNameCount + 2;
 
 // The overlay's form, limits and the pair being read.
 struct OverlayInfo {
@@ -52,23 +56,23 @@ struct RunState {
   // Dialog driver.
   std::int16_t QuestionNumber = 0;    // number of the current question and parameter
   bool askFlag = false;               // the current answer must be asked at the console
-  ShortText ParameterText;            // text of parameter QuestionNumber
+  PathText ParameterText;             // text of parameter QuestionNumber
   ShortText AnswerText;               // the last line typed at a numbered menu
   std::uint8_t Language = 0;          // 0 English, 1 German
   std::uint8_t DescriptionAnswer = 0; // 0 none, 1 description and go on, 2 description and end
-  ShortText ProgramPath;              // full path of the program's own file
+  PathText ProgramPath;               // full path of the program's own file
   std::uint8_t StartupScreenCopy[platform::kScreenSize] = {};  // the deciphered intro image
 
   // Control-information log.
-  ShortText ControlLogName;           // as typed or given
+  PathText ControlLogName;            // as typed or given
   platform::OutputFile ControlLog;    // open from question 2 until the end
-  ShortText ControlLogPath;           // its full path (never processed)
+  PathText ControlLogPath;            // its full path (never processed)
   bool logWriteFailed = false;        // a write to the log failed; the run ends
 
   // Dataset selection.
   std::uint8_t SelectionMode = 0;     // 1 name, 2 list dataset, 3 directory, 4 tree
-  ShortText SelectionText;            // name or list dataset; "*.*" in modes 3 and 4
-  ShortText SelectionDirectory;       // modes 3 and 4: the directory as entered
+  PathText SelectionText;             // name or list dataset; "*.*" in modes 3 and 4
+  PathText SelectionDirectory;        // modes 3 and 4: the directory as entered
   std::uint8_t ProcessingForm = 0;    // 1..4: encode/decode, single/one unit
 
   // Run counters (floating-point, as the statistics print them).
@@ -85,22 +89,23 @@ struct RunState {
   std::uint8_t LineEndCount = 0;      // line ends read in a row by SkipLineEnds (0..2)
   bool crFlag = false;                // the last line-end character SkipLineEnds read was a CR
   std::uint8_t KeyNameMode = 255;     // how the key dataset's name is obtained
-  ShortText KeyDatasetName;           // full path of the key dataset, or empty
-  ShortText KeyNameControl;           // the key dataset's name typed the second time
+  PathText KeyDatasetName;            // full path of the key dataset, or empty
+  PathText KeyNameControl;            // the key dataset's name typed the second time
 
   // Key overlay.
   OverlayInfo overlay;
   std::uint8_t KeyBackup[257] = {};   // InitialKey before the overlay (index 0 unused)
   std::uint8_t OverlayNameMode = 255; // how the overlay dataset's name is obtained
-  ShortText OverlayDatasetName;       // full path of the overlay dataset, or empty
-  ShortText OverlayNameControl;       // the overlay dataset's name typed the second time
+  PathText OverlayDatasetName;        // full path of the overlay dataset, or empty
+  PathText OverlayNameControl;        // the overlay dataset's name typed the second time
 
   // Directories.
-  ShortText StartDirectory;           // current directory at program start
-  ShortText ListDatasetPath;          // full path of the list dataset (mode 2)
+  PathText StartDirectory;            // current directory at program start
+  PathText ListDatasetPath;           // full path of the list dataset (mode 2)
 
   // Processing run.
-  platform::FileIdentity skipIdentities[kSkipNameCount];  // the files of the skip names, however named
+  platform::FileIdentity skipIdentities[kSkipIdentityCount];  // files never processed, however named
+  ProcessedFiles processed;                   // the files processed so far in this run
   bool interrupted = false;                   // an interrupt ended the enumeration
   ProgressState progress;                     // the figure behind "... is just processed ..."
   std::uint8_t processingChunk[1 << 20];      // whole blocks are read and written through it

@@ -34,8 +34,10 @@ constexpr ModePrompt kModePrompts[5] = {
      Msg::DirectoryMissing, Msg::EnterValidDirectoryName},
 };
 
-// Mode 1 counts only plain datasets; modes 3 and 4 want a directory.
-bool SelectionNameValid(int mode, const char* name) {
+// Mode 1 counts only plain datasets; modes 3 and 4 want a directory. A cut
+// name names nothing.
+bool SelectionNameValid(int mode, const PathText& text) {
+  const char* name = platform::NameOf(text);
   switch (mode) {
     case 1:
       return platform::MatchExists(name);
@@ -46,7 +48,7 @@ bool SelectionNameValid(int mode, const char* name) {
   }
 }
 
-void SetSelection(RunState& state, int mode, const ShortText& name) {
+void SetSelection(RunState& state, int mode, const PathText& name) {
   state.SelectionMode = static_cast<std::uint8_t>(mode);
   if (mode <= 2) {
     state.SelectionText = name;
@@ -84,7 +86,7 @@ bool TakeSelectionParameter(RunState& state) {
       }
       break;
   }
-  if (!SelectionNameValid(mode, state.ParameterText.chars)) {
+  if (!SelectionNameValid(mode, state.ParameterText)) {
     state.askFlag = true;
     return false;
   }
@@ -110,12 +112,12 @@ Flow TypeSelection(RunState& state) {
   for (int i = 0; i < prompt.lineCount; ++i) {
     SayConsole(state, prompt.lines[i]);
   }
-  ShortText name;
+  PathText name;
   for (;;) {
     if (!ReadAnswerLine(state, name) || name.length == 0) {
       return Terminate(state);
     }
-    if (SelectionNameValid(mode, name.chars)) {
+    if (SelectionNameValid(mode, name)) {
       break;
     }
     SayConsole(state, prompt.missing);

@@ -15,15 +15,15 @@ using dialog::Msg;
 using dialog::RunState;
 
 // One line typed without echo; false at the end of the input.
-bool ReadHiddenLine(RunState& state, platform::ShortText& text) {
+bool ReadHiddenLine(RunState& state, platform::PathText& text) {
   HideInput(state);
   const bool read = dialog::ReadAnswerLine(state, text);
   RestoreInput(state);
   return read;
 }
 
-Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::ShortText& name,
-                   platform::ShortText& control) {
+Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::PathText& name,
+                   platform::PathText& control) {
   for (;;) {
     dialog::EmptyConsoleLine(state);
     dialog::SayConsole(state, texts.twiceFirst1);
@@ -43,7 +43,7 @@ Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::Sho
     if (!(name == control)) {
       dialog::SayConsole(state, texts.namesDiffer);
       dialog::SayConsole(state, texts.repeatAfterDiffer);
-    } else if (!platform::DatasetExists(name.chars)) {
+    } else if (!platform::DatasetExists(platform::NameOf(name))) {
       dialog::SayConsole(state, Msg::DatasetMissing);
       dialog::SayConsole(state, texts.repeatAfterMissing);
     } else {
@@ -54,20 +54,20 @@ Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::Sho
 }
 
 // A line typed in clear, then wiped off the screen.
-bool ReadShownLine(RunState& state, platform::ShortText& text) {
+bool ReadShownLine(RunState& state, platform::PathText& text) {
   const bool read = dialog::ReadAnswerLine(state, text);
   platform::ClearScreen(state.console);
   return read;
 }
 
-Flow TypeNameOnce(RunState& state, const DatasetNameTexts& texts, platform::ShortText& name) {
+Flow TypeNameOnce(RunState& state, const DatasetNameTexts& texts, platform::PathText& name) {
   dialog::EmptyConsoleLine(state);
   dialog::SayConsole(state, texts.once1);
   dialog::SayConsole(state, texts.once2);
   if (!ReadShownLine(state, name)) {
     return dialog::Terminate(state);
   }
-  while (name.length != 0 && !platform::DatasetExists(name.chars)) {
+  while (name.length != 0 && !platform::DatasetExists(platform::NameOf(name))) {
     dialog::SayConsole(state, Msg::DatasetMissing);
     dialog::SayPrompt(state, Msg::EnterValidDatasetName);
     if (!ReadShownLine(state, name)) {
@@ -84,7 +84,7 @@ Flow TypeNameOnce(RunState& state, const DatasetNameTexts& texts, platform::Shor
 }  // namespace
 
 Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts, std::uint8_t& nameMode,
-                      platform::ShortText& name, platform::ShortText& control) {
+                      platform::PathText& name, platform::PathText& control) {
   if (nameMode == kOpen &&
       AskModeMenu(state, texts.modeMenu, texts.modeMenuLines, dialog::Answers({0, 1, 9}),
                   nameMode) == Flow::Stop) {
@@ -100,9 +100,9 @@ Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts, std::uint8
 }
 
 Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
-                           platform::ShortText& name, platform::TextDataset& dataset) {
-  const platform::ShortText entered = name;
-  (void)platform::FullPath(entered.chars, name);  // empty when it would not fit
+                           platform::PathText& name, platform::TextDataset& dataset) {
+  const platform::PathText entered = name;
+  (void)platform::FullPath(platform::NameOf(entered), name);  // empty when it would not fit
   if (name.length == 0 || !platform::OpenTextDataset(dataset, name.chars)) {
     return ReportDatasetUnreadable(state, texts, name.length == 0 ? entered : name);
   }
@@ -110,7 +110,7 @@ Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
 }
 
 Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
-                             const platform::ShortText& name) {
+                             const platform::PathText& name) {
   dialog::Line line;
   dialog::AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
   dialog::WriteBothLine(state, line);

@@ -54,8 +54,8 @@ struct DatasetNameTexts {
 // dataset. `control` takes the second input of the hidden mode. An empty
 // name terminates the program.
 [[nodiscard]] dialog::Flow EnterDatasetName(dialog::RunState& state, const DatasetNameTexts& texts,
-                                            std::uint8_t& nameMode, platform::ShortText& name,
-                                            platform::ShortText& control);
+                                            std::uint8_t& nameMode, platform::PathText& name,
+                                            platform::PathText& control);
 
 // Makes `name` the full path of the dataset it names and opens the dataset
 // by that path: the path the processing run will never touch is then surely
@@ -64,7 +64,7 @@ struct DatasetNameTexts {
 // when there is no full path) and Stop; the dataset is then not open.
 [[nodiscard]] dialog::Flow OpenDatasetByFullPath(dialog::RunState& state,
                                                  const DatasetNameTexts& texts,
-                                                 platform::ShortText& name, platform::TextDataset& dataset);
+                                                 platform::PathText& name, platform::TextDataset& dataset);
 
 // The dataset `name` vanished or cannot be read since it was checked: key
 // material that silently came out shorter would encode with a key nobody can
@@ -72,6 +72,6 @@ struct DatasetNameTexts {
 // and log) and the termination line; returns Stop.
 [[nodiscard]] dialog::Flow ReportDatasetUnreadable(dialog::RunState& state,
                                                    const DatasetNameTexts& texts,
-                                                   const platform::ShortText& name);
+                                                   const platform::PathText& name);
 
 }  // namespace key

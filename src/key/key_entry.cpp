@@ -60,25 +60,25 @@ Flow AskKeyCharset(RunState& state) {
 // The key written in parameter 6 itself. False for a character that is not a
 // hexadecimal digit (hexadecimal key); the bytes formed so far are dropped.
 bool TakeKeyText(RunState& state) {
-  const platform::ShortText& text = state.ParameterText;
+  // A key is a short text: only its first 255 characters count.
+  const std::string_view text = platform::View(state.ParameterText).substr(0, platform::kShortTextCapacity);
   state.KeyLength = 0;
   if (state.KeyCharset == kAscii) {
-    for (std::size_t i = 0; i < text.length; ++i) {
-      state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(text.chars[i]);
+    for (const char c : text) {
+      state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(c);
     }
     return true;
   }
-  for (std::size_t i = 0; i < text.length; i += 2) {
-    const int high = HexDigitValue(static_cast<unsigned char>(text.chars[i]));
-    const int low =
-        i + 1 < text.length ? HexDigitValue(static_cast<unsigned char>(text.chars[i + 1])) : 0;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const int high = HexDigitValue(static_cast<unsigned char>(text[i]));
+    const int low = i + 1 < text.size() ? HexDigitValue(static_cast<unsigned char>(text[i + 1])) : 0;
     if (high < 0 || low < 0) {
       state.KeyLength = 0;
       return false;
     }
     state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(16 * high + low);
   }
-  if (text.length % 2 != 0) {
+  if (text.size() % 2 != 0) {
     WriteUnbalancedLine(state);
   }
   return true;
@@ -97,7 +97,7 @@ void TakeKeyParameter(RunState& state) {
   bool valid = false;
   if (state.ParameterText.chars[0] == kDatasetOpening) {
     dialog::TakeBracketed(state, kDatasetClosing);
-    valid = platform::DatasetExists(state.ParameterText.chars);
+    valid = platform::DatasetExists(platform::NameOf(state.ParameterText));
     if (valid) {
       state.EntryState = kFromDataset;
       state.KeyNameMode = kNameFromParameter;

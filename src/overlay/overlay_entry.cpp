@@ -41,7 +41,7 @@ void TakeInformationParameter(RunState& state) {
   }
   if (state.ParameterText.chars[0] == kDatasetOpening) {
     dialog::TakeBracketed(state, kDatasetClosing);
-    if (platform::DatasetExists(state.ParameterText.chars)) {
+    if (platform::DatasetExists(platform::NameOf(state.ParameterText))) {
       state.OverlayDatasetName = state.ParameterText;
       state.EntryState = key::kFromDataset;
       state.OverlayNameMode = key::kNameFromParameter;
@@ -53,7 +53,8 @@ void TakeInformationParameter(RunState& state) {
   }
   InfoReader reader;
   reader.source = InfoSource::Parameter;
-  reader.text = platform::View(state.ParameterText);
+  // Overlay information is a short text: only its first 255 characters count.
+  reader.text = platform::View(state.ParameterText).substr(0, platform::kShortTextCapacity);
   const ParseResult result = ParseOverlayInfo(state, reader);
   if (result.end == ParseEnd::Complete) {
     state.EntryState = key::kFromParameter;

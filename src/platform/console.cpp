@@ -53,15 +53,18 @@ int ReadByte(Console& console) {
   return byte;
 }
 
-bool ReadLine(Console& console, char* text, std::size_t& length) {
+bool ReadLine(Console& console, char* text, std::size_t capacity, std::size_t& length, bool& cut) {
   length = 0;
+  cut = false;
   int byte = ReadByte(console);
   if (byte < 0) {
     return false;
   }
   while (byte >= 0 && byte != '\r' && byte != '\n') {
-    if (length < kMaxAnswerLength) {
+    if (length < capacity) {
       text[length++] = static_cast<char>(byte);
+    } else {
+      cut = true;
     }
     byte = ReadByte(console);
   }

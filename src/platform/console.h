@@ -18,7 +18,6 @@
 namespace platform {
 
 inline constexpr std::size_t kConsoleBufferSize = 4096;
-inline constexpr std::size_t kMaxAnswerLength = 255;
 
 struct Console {
   std::intptr_t input = -1;       // the console input: a descriptor (POSIX) or handle (Win32)
@@ -63,11 +62,12 @@ int PeekByte(Console& console);
 // Consumes and returns the next input byte, or -1 at the end of the input.
 int ReadByte(Console& console);
 
-// Reads one line into `text` (at most kMaxAnswerLength bytes are kept, the rest
-// of the line is dropped; not NUL-terminated) and its length into `length`.
-// Returns false when the input ended before any byte of a line: a last line
-// without line end is still a line.
-bool ReadLine(Console& console, char* text, std::size_t& length);
+// Reads one line into `text` (at most `capacity` bytes are kept, the rest of
+// the line is dropped; not NUL-terminated), the number kept into `length`,
+// and into `cut` whether bytes were dropped. Returns false when the input
+// ended before any byte of a line: a last line without line end is still a
+// line.
+bool ReadLine(Console& console, char* text, std::size_t capacity, std::size_t& length, bool& cut);
 
 // Drops the rest of the current input line, its line end included. Does
 // nothing when the input ended.

@@ -15,17 +15,22 @@ struct DatasetFile {
 
 // Opens the regular file `name` for reading and writing. False for an empty
 // name, anything but a regular file (a FIFO is never opened), or a file this
-// process may not write.
-[[nodiscard]] bool OpenDataset(DatasetFile& file, const char* name);
+// process may not write. With `followLink` false a symbolic link is not
+// followed, also one that took the name's place a moment ago: for a dataset
+// that a search found, which must be the file the search saw.
+[[nodiscard]] bool OpenDataset(DatasetFile& file, const char* name, bool followLink = true);
 
 // The dataset's length in bytes.
 [[nodiscard]] bool DatasetLength(const DatasetFile& file, std::uint64_t& length);
 
-// Reads / writes exactly `size` bytes at byte `offset`.
+// Reads exactly `size` bytes at byte `offset`.
 [[nodiscard]] bool ReadDatasetAt(DatasetFile& file, std::uint64_t offset, std::uint8_t* data,
                                  std::size_t size);
-[[nodiscard]] bool WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t* data,
-                                  std::size_t size);
+// Writes `size` bytes at byte `offset`; returns how many were written, from
+// the first on: `size`, or fewer when a write failed (a full disk, a file-size
+// limit), so that the caller knows how far the dataset was rewritten.
+[[nodiscard]] std::size_t WriteDatasetAt(DatasetFile& file, std::uint64_t offset,
+                                         const std::uint8_t* data, std::size_t size);
 
 // Closes the dataset; false when the close reported an error (written data
 // may be lost). Closing a dataset that is not open succeeds.

@@ -15,11 +15,12 @@ int Descriptor(const DatasetFile& file) { return static_cast<int>(file.handle); 
 
 }  // namespace
 
-bool OpenDataset(DatasetFile& file, const char* name) {
+bool OpenDataset(DatasetFile& file, const char* name, bool followLink) {
   file.handle = -1;
   struct stat info {};
   // Only regular files: opening a FIFO or a device could block or have effects.
-  if (name[0] == '\0' || stat(name, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (name[0] == '\0' || (followLink ? stat(name, &info) : lstat(name, &info)) != 0 ||
+      !S_ISREG(info.st_mode)) {
     return false;
   }
   // A file without any write permission is read-only, even for root.
@@ -28,7 +29,7 @@ bool OpenDataset(DatasetFile& file, const char* name) {
   }
   int fd;
   do {
-    fd = open(name, O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    fd = open(name, O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     return false;
@@ -61,12 +62,12 @@ bool ReadDatasetAt(DatasetFile& file, std::uint64_t offset, std::uint8_t* data, 
   });
 }
 
-bool WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t* data,
-                    std::size_t size) {
+std::size_t WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t* data,
+                           std::size_t size) {
   if (InjectWriteFault()) {
-    return false;
+    return 0;
   }
-  return TransferAll(size, [&](std::size_t done) {
+  return TransferCount(size, [&](std::size_t done) {
     return pwrite(Descriptor(file), data + done, size - done, static_cast<off_t>(offset + done));
   });
 }

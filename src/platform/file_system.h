@@ -2,9 +2,10 @@
 // File-system primitives on names and paths.
 //
 // Names are byte strings as the user typed them or as the directory holds
-// them, passed to the operating system unchanged; every name and path is at
-// most 255 bytes (ShortText). All searches work relative to the process's
-// current directory, which ChangeDirectory and the walk change.
+// them, passed to the operating system unchanged. A name or path is at most
+// as long as a PathText holds (the platform's longest path), a name found in
+// a directory at most 255 bytes (ShortText). All searches work relative to
+// the process's current directory, which ChangeDirectory and the walk change.
 //
 // Attributes are those of the program's own model, mapped from the platform:
 // a directory has kDirectory; a name beginning with "." (other than "." and
@@ -12,8 +13,11 @@
 // permission bits grant no write access, is kReadOnly; anything that is neither
 // a regular file nor a directory (device, FIFO, socket, broken link) carries
 // kSystem; a symbolic link to a directory found by a search is kDirectory |
-// kSystem, so it is never walked; a symbolic link to a regular file is a plain
-// dataset. kVolumeLabel and kArchive are never set on POSIX.
+// kSystem, so it is never walked. A symbolic link to a regular file is a
+// plain dataset only when a search names it exactly (no wild cards): the user
+// named it. Found by wild cards it is kSystem, never a dataset, so that a
+// link in the searched tree cannot lead the program to a file elsewhere.
+// kVolumeLabel and kArchive are never set on POSIX.
 //
 // On Windows the attributes are the system's own (read-only, hidden, system,
 // directory, archive), with one addition: a directory that is a reparse point
@@ -58,6 +62,7 @@ inline constexpr char kSeparator = kNativePaths.separator;
 struct SearchRecord {
   ShortText name;               // current entry; the caller's current name
   std::uint8_t attributes = 0;  // attribute byte of the current entry
+  bool failed = false;          // the searched directory could not be read
   void* matches = nullptr;      // the platform's list of matches
   std::size_t next = 0;         // index of the next match to report
 };
@@ -70,7 +75,8 @@ struct SearchRecord {
 // above; "." and ".." are reported like directories. Any earlier search of the
 // record is closed first. Returns true and fills name and attributes when an
 // entry was found; false (name empty) when none was, when the directory part
-// cannot be read or when `pattern` is longer than 255 bytes.
+// cannot be opened or read (`failed` is set then) or when `pattern` is longer
+// than a PathText holds.
 [[nodiscard]] bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filter);
 
 // Advances to the next match. A match equal to the current name (as the
@@ -83,7 +89,8 @@ struct SearchRecord {
 
 // Makes the current entry of a running search (a directory) the current
 // directory, never through a symbolic link, even if the entry was replaced
-// by one since it was found. False when it cannot be entered.
+// by one since it was found, and whatever the length of its path. False when
+// it cannot be entered or its entries cannot be read.
 [[nodiscard]] bool EnterFoundDirectory(const SearchRecord& search);
 
 // Makes the directory that a running search searches the current directory
@@ -113,9 +120,10 @@ void CloseSearch(SearchRecord& search);
 [[nodiscard]] bool ChangeDirectory(const char* path);
 
 // The absolute path of the current directory ("/" for the root, otherwise
-// without a trailing separator; on Windows with its drive, "C:\" for a root). False when it cannot be read or is longer
-// than 255 bytes.
-[[nodiscard]] bool CurrentDirectory(ShortText& directory);
+// without a trailing separator; on Windows with its drive, "C:\" for a root).
+// False (`directory` empty) when it cannot be read or is longer than a
+// PathText holds.
+[[nodiscard]] bool CurrentDirectory(PathText& directory);
 
 // Splits `path` into the absolute directory and the name part: the name part
 // is everything after the last separator (or after the drive, "C:*.txt");
@@ -123,30 +131,22 @@ void CloseSearch(SearchRecord& search);
 // learn its absolute path (links resolved, as CurrentDirectory gives it), and
 // the current directory is restored afterwards. A directory part that cannot
 // be entered (or an empty one) resolves to the current directory ("/b.txt"
-// gives "/", "C:\b.txt" gives "C:\"). `directory` is empty when the absolute path cannot be learned
-// (longer than 255 bytes, the current directory unreadable, `path` longer than
-// 255 bytes) or the way back failed; it is never a cut path, since a cut path
-// may name another directory.
-void SplitPath(const char* path, ShortText& directory, ShortText& namePart);
-
-// As SplitPath, and true only when `directory` is the directory that `path`
-// names. False when its directory part cannot be entered (`directory` is then
-// the current directory, as SplitPath gives it) or when the absolute path
-// cannot be learned (`directory` empty). For callers that must not fall back
-// on the current directory, such as a line of a list dataset naming a
-// directory that is gone: there the fallback would select datasets elsewhere.
-[[nodiscard]] bool SplitPathExactly(const char* path, ShortText& directory, ShortText& namePart);
+// gives "/", "C:\b.txt" gives "C:\"). `directory` is empty when the absolute
+// path cannot be learned (longer than a PathText holds, the current directory
+// unreadable, `path` too long) or the way back failed; it is never a cut path,
+// since a cut path may name another directory.
+void SplitPath(const char* path, PathText& directory, PathText& namePart);
 
 // The full path of `path`: the directory of SplitPath, the separator and the
 // name part (JoinPath in platform/path_text.h). A dataset in the root thus
-// gives two separators ("//b.txt", "C:\\b.txt"). Empty when SplitPath gives no directory.
-// A full path that would be longer than 255 bytes is never cut (a cut path
+// gives two separators ("//b.txt", "C:\\b.txt"). Empty when SplitPath gives no
+// directory. A full path longer than a PathText holds is never cut (a cut path
 // names another file): `fullPath` is then empty and the result false.
-bool FullPath(const char* path, ShortText& fullPath);
+bool FullPath(const char* path, PathText& fullPath);
 
 // The full path of the running program: the real path of the executable where
 // the platform tells it, otherwise FullPath of `argument0`.
-void ProgramPath(const char* argument0, ShortText& path);
+void ProgramPath(const char* argument0, PathText& path);
 
 // The identity of a file (links followed): two names with the same identity
 // name the same file, whichever way they were written.

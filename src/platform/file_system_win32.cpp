@@ -1,40 +1,33 @@
-#include <algorithm>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
+#include "platform/file_system_native.h"
 #include "platform/path_text.h"
 #include "platform/win32_io.h"
 
 namespace platform {
 
+static_assert(kPathTextCapacity + 1 >= MAX_PATH, "a path text holds every path the file functions take");
+
 namespace {
 
-constexpr std::uint8_t kFilterMask = kHidden | kSystem | kVolumeLabel | kDirectory;
 // The attributes of the program's byte: read-only, hidden, system, volume
 // label, directory, archive.
 constexpr DWORD kAttributeByte = 0x3F;
 
-// The platform part of a running search. The searched directory is kept as an
-// absolute path, so that entries are looked at there even when the current
-// directory changes between FindFirstEntry and FindNextEntry (the directory
-// walk does that).
-struct MatchList {
-  std::string directory;            // absolute, ending in a separator
-  std::string entryPath;            // room for directory and any name, reused
-  std::uint8_t filter = 0;
-  std::string names;                // every match, each followed by a NUL
-  std::vector<std::size_t> starts;  // where each match begins in `names`, in byte order
-};
+bool IsLinkedDirectory(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
 
-std::uint8_t AttributeByte(DWORD attributes) {
+// The attribute byte of an entry. A junction or a linked directory is never
+// walked (a link back into the tree would never end); a linked file is a
+// dataset only when it was named exactly, so that a link in a searched tree
+// cannot lead the program to a file elsewhere.
+std::uint8_t AttributeByte(DWORD attributes, bool exactName) {
   auto byte = static_cast<std::uint8_t>(attributes & kAttributeByte);
-  // A junction or a linked directory is never walked: a link back into the
-  // tree would never end.
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (IsLinkedDirectory(attributes) || !exactName)) {
     byte |= kSystem;
   }
   return byte;
@@ -42,23 +35,13 @@ std::uint8_t AttributeByte(DWORD attributes) {
 
 // The absolute path of `name` in the list's directory.
 const char* EntryPath(MatchList& list, std::string_view name) {
-  list.entryPath.assign(list.directory);
+  list.entryPath.assign(list.directoryPath);
   list.entryPath.append(name);
   return list.entryPath.c_str();
 }
 
-void AddMatch(MatchList& list, std::string_view name) {
-  list.starts.push_back(list.names.size());
-  list.names.append(name);
-  list.names.push_back('\0');
-}
-
-std::string_view MatchAt(const MatchList& list, std::size_t index) {
-  return list.names.data() + list.starts[index];
-}
-
-// Adds every entry of the list's directory that `findPattern` finds and
-// `pattern` matches. False when the directory cannot be read to its end.
+// Adds every entry that `findPattern` finds and `pattern` matches. False when
+// the directory cannot be read to its end.
 bool ReadEntries(MatchList& list, const char* findPattern, std::string_view pattern) {
   WIN32_FIND_DATAA entry;
   const HANDLE find = FindFirstFileExA(findPattern, FindExInfoBasic, &entry, FindExSearchNameMatch,
@@ -82,107 +65,66 @@ bool ReadEntries(MatchList& list, const char* findPattern, std::string_view patt
   return complete;
 }
 
-// The matches of `pattern` in the list's directory, sorted. The system's own
-// matching is not used for wild cards: it also matches the short 8.3 names
-// ("*.htm" would find "page.html"). A plain name is looked up by the system,
-// which gives the entry's name as the directory holds it.
-bool CollectMatches(MatchList& list, std::string_view pattern) {
-  if (!HasWildcard(pattern)) {
-    if (!ReadEntries(list, EntryPath(list, pattern), "*")) {
-      return false;
-    }
-  } else if (!ReadEntries(list, EntryPath(list, "*"), pattern)) {
-    return false;
-  }
-  std::sort(list.starts.begin(), list.starts.end(), [&list](std::size_t a, std::size_t b) {
-    return std::string_view(list.names.data() + a) < std::string_view(list.names.data() + b);
-  });
-  return true;
-}
-
-// The absolute path of the directory `directoryPart` ("" is the current one),
-// ending in a separator. False when it is too long to be used.
-bool AbsoluteDirectory(const ShortText& directoryPart, std::string& directory) {
-  char full[MAX_PATH + 1];
-  const DWORD length = GetFullPathNameA(directoryPart.length == 0 ? "." : directoryPart.chars,
-                                        static_cast<DWORD>(sizeof full), full, nullptr);
-  if (length == 0 || length >= sizeof full) {
-    return false;
-  }
-  directory.assign(full, length);
-  if (!IsSeparator(directory.back())) {
-    directory.push_back(kSeparator);
-  }
-  return true;
-}
-
-void ReleaseMatches(SearchRecord& search) {
-  delete static_cast<MatchList*>(search.matches);
-  search.matches = nullptr;
-  search.next = 0;
-}
-
-// Reports the next match that still exists and passes the filter. With
-// `afterCurrent`, a match equal to the caller's current name is passed over.
-bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
-  auto* list = static_cast<MatchList*>(search.matches);
-  while (list != nullptr && search.next < list->starts.size()) {
-    const std::string_view name = MatchAt(*list, search.next++);
-    if (afterCurrent && View(search.name) == name) {
-      continue;
-    }
-    const DWORD attributes = GetFileAttributesA(EntryPath(*list, name));
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (AttributeByte(attributes) & ~list->filter & kFilterMask) != 0) {
-      continue;
-    }
-    Assign(search.name, name);
-    search.attributes = AttributeByte(attributes);
-    return true;
-  }
-  ReleaseMatches(search);
-  return false;
-}
-
 bool IsRoot(std::string_view path) {
   return !path.empty() && IsSeparator(path.back()) && WithoutTrailingSeparators(path) == path;
 }
 
 }  // namespace
 
-bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filter) {
-  ReleaseMatches(search);
-  Clear(search.name);
-  search.attributes = 0;
-  ShortText directoryPart;
-  ShortText namePart;
-  if (!SplitPathText(pattern, directoryPart, namePart) || namePart.length == 0) {
+bool OpenSearchedDirectory(MatchList& list, const PathText& directoryPart) {
+  char full[kPathTextCapacity + 1];
+  const DWORD length = GetFullPathNameA(directoryPart.length == 0 ? "." : directoryPart.chars,
+                                        static_cast<DWORD>(sizeof full), full, nullptr);
+  if (length == 0 || length >= sizeof full) {
     return false;
   }
-  auto* list = new (std::nothrow) MatchList;
-  if (list == nullptr) {
-    return false;
+  list.directoryPath.assign(full, length);
+  if (!IsSeparator(list.directoryPath.back())) {
+    list.directoryPath.push_back(kSeparator);
   }
-  search.matches = list;
-  list->filter = filter;
-  try {
-    if (!AbsoluteDirectory(directoryPart, list->directory)) {
-      ReleaseMatches(search);
-      return false;
-    }
-    list->entryPath.reserve(list->directory.size() + kShortTextCapacity + 1);
-    if (!CollectMatches(*list, View(namePart))) {
-      ReleaseMatches(search);
-      return false;
-    }
-  } catch (const std::bad_alloc&) {
-    ReleaseMatches(search);
-    return false;
-  }
-  return ReportNextMatch(search, false);
+  list.entryPath.reserve(list.directoryPath.size() + kShortTextCapacity + 1);
+  return true;
 }
 
-bool FindNextEntry(SearchRecord& search) { return ReportNextMatch(search, true); }
+void CloseSearchedDirectory(MatchList&) {}
+
+// The system's own matching is not used for wild cards: it also matches the
+// short 8.3 names ("*.htm" would find "page.html"). A plain name is looked up
+// by the system, which gives the entry's name as the directory holds it.
+bool CollectMatches(MatchList& list, std::string_view pattern) {
+  if (HasWildcard(pattern)) {
+    return ReadEntries(list, EntryPath(list, "*"), pattern);
+  }
+  return ReadEntries(list, EntryPath(list, pattern), "*");
+}
+
+bool ReadAttributes(MatchList& list, std::string_view name, std::uint8_t& attributes) {
+  const DWORD found = GetFileAttributesA(EntryPath(list, name));
+  if (found == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  attributes = AttributeByte(found, list.exactName);
+  return true;
+}
+
+bool DirectoryNamedExists(const PathText& path, std::string_view) {
+  const DWORD attributes = GetFileAttributesA(path.chars);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  // A root is no entry of any directory; the system marks it hidden and system.
+  if (IsRoot(View(path))) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+  return AttributeByte(attributes, true) == kDirectory;
+}
+
+// Win32 has no handle to return by: the way back is the absolute path.
+bool MarkCurrentDirectory(DirectoryMark& mark) { return CurrentDirectory(mark.path); }
+
+bool ReturnToMark(DirectoryMark& mark) { return ChangeDirectory(mark.path.chars); }
+
+void ForgetMark(DirectoryMark&) {}
 
 bool EnterFoundDirectory(const SearchRecord& search) {
   auto* list = static_cast<MatchList*>(search.matches);
@@ -190,19 +132,29 @@ bool EnterFoundDirectory(const SearchRecord& search) {
     return false;
   }
   // Never into a junction or a linked directory, even if the entry became one
-  // since it was found.
+  // since it was found; and only where its entries can be read.
   const char* path = EntryPath(*list, View(search.name));
   const DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && SetCurrentDirectoryA(path) != 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      IsLinkedDirectory(attributes) || !SetCurrentDirectoryA(path)) {
+    return false;
+  }
+  WIN32_FIND_DATAA entry;
+  const HANDLE find = FindFirstFileExA("*", FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    (void)ReturnToSearchedDirectory(search);
+    return false;
+  }
+  if (find != INVALID_HANDLE_VALUE) {
+    FindClose(find);
+  }
+  return true;
 }
 
 bool ReturnToSearchedDirectory(const SearchRecord& search) {
   const auto* list = static_cast<const MatchList*>(search.matches);
-  return list != nullptr && SetCurrentDirectoryA(list->directory.c_str()) != 0;
+  return list != nullptr && SetCurrentDirectoryA(list->directoryPath.c_str()) != 0;
 }
-
-void CloseSearch(SearchRecord& search) { ReleaseMatches(search); }
 
 bool DatasetExists(const char* name) {
   DatasetFile file;
@@ -213,36 +165,10 @@ bool DatasetExists(const char* name) {
   return true;
 }
 
-bool MatchExists(const char* name) {
-  SearchRecord search;
-  const bool found = FindFirstEntry(search, name, kPlainDatasets);
-  CloseSearch(search);
-  return found;
-}
-
-bool DirectoryExists(const char* name) {
-  const std::string_view path = WithoutTrailingSeparators(name);
-  ShortText trimmed;
-  // A name with wild cards names no one directory that could be entered.
-  if (path.empty() || path.size() > kShortTextCapacity || HasWildcard(path)) {
-    return false;
-  }
-  Assign(trimmed, path);
-  const DWORD attributes = GetFileAttributesA(trimmed.chars);
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    return false;
-  }
-  // A root is no entry of any directory; the system marks it hidden and system.
-  if (IsRoot(path)) {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  }
-  return AttributeByte(attributes) == kDirectory;
-}
-
 bool ChangeDirectory(const char* path) { return path[0] != '\0' && SetCurrentDirectoryA(path) != 0; }
 
-bool CurrentDirectory(ShortText& directory) {
-  char buffer[kShortTextCapacity + 1];
+bool CurrentDirectory(PathText& directory) {
+  char buffer[kPathTextCapacity + 1];
   const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(sizeof buffer), buffer);
   if (length == 0 || length >= sizeof buffer) {
     Clear(directory);
@@ -252,55 +178,14 @@ bool CurrentDirectory(ShortText& directory) {
   return true;
 }
 
-bool SplitPathExactly(const char* path, ShortText& directory, ShortText& namePart) {
-  Clear(directory);
-  ShortText directoryPart;
-  if (!SplitPathText(path, directoryPart, namePart)) {
-    return false;
-  }
-  if (directoryPart.length == 0) {
-    return CurrentDirectory(directory);
-  }
-  // Win32 has no handle to return by: the way back is the absolute path.
-  ShortText start;
-  if (!CurrentDirectory(start)) {
-    return false;
-  }
-  if (!ChangeDirectory(directoryPart.chars)) {
-    directory = start;
-    return false;
-  }
-  const bool known = CurrentDirectory(directory);
-  if (!ChangeDirectory(start.chars)) {
-    Clear(directory);
-    return false;
-  }
-  return known;
-}
-
-void SplitPath(const char* path, ShortText& directory, ShortText& namePart) {
-  (void)SplitPathExactly(path, directory, namePart);
-}
-
-bool FullPath(const char* path, ShortText& fullPath) {
-  ShortText directory;
-  ShortText namePart;
-  SplitPath(path, directory, namePart);
-  if (directory.length == 0 || !JoinPath(View(directory), View(namePart), fullPath)) {
-    Clear(fullPath);
-    return false;
-  }
-  return true;
-}
-
-void ProgramPath(const char* argument0, ShortText& path) {
-  wchar_t wide[MAX_PATH + 1];
-  const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH + 1);
-  char text[kShortTextCapacity + 1];
-  const int size = length == 0 || length > MAX_PATH
+void ProgramPath(const char* argument0, PathText& path) {
+  wchar_t wide[kPathTextCapacity + 1];
+  const DWORD length = GetModuleFileNameW(nullptr, wide, static_cast<DWORD>(kPathTextCapacity + 1));
+  char text[kPathTextCapacity + 1];
+  const int size = length == 0 || length > kPathTextCapacity
                        ? 0
                        : WideCharToMultiByte(FileNameCodePage(), 0, wide, static_cast<int>(length),
-                                             text, static_cast<int>(sizeof text - 1), nullptr, nullptr);
+                                             text, static_cast<int>(kPathTextCapacity), nullptr, nullptr);
   if (size > 0) {
     Assign(path, std::string_view(text, static_cast<std::size_t>(size)));
     return;

@@ -1,15 +1,23 @@
 #pragma once
-// Interrupts (SIGINT, SIGTERM, SIGHUP) during the processing run. A dataset is
-// never left half transformed: while interrupts are deferred, the first one
-// only sets a flag that the run reads after each dataset; a second one ends
-// the program at once, as it would have without deferral.
+// Interrupts (SIGINT, SIGTERM, SIGHUP; on Windows the console's control
+// events: Ctrl-C, Ctrl-Break, closing the window) during the processing run,
+// counted while deferred. The first one lets the dataset in hand be finished and then
+// ends the run; the second one stops the dataset in hand at the next chunk
+// boundary (it is then reported as not processed completely) and ends the run
+// the same way; a third one ends the program at once, as it would have
+// without deferral.
 
 namespace platform {
 
-// From now on the first interrupt is only noted.
+// From now on interrupts are only counted, from zero.
 void DeferInterrupts();
 
-// True once an interrupt arrived while deferred.
+// True once an interrupt arrived while deferred: end the run after the
+// dataset in hand.
 [[nodiscard]] bool InterruptRequested();
+
+// True once a second interrupt arrived: stop the dataset in hand at the next
+// chunk boundary.
+[[nodiscard]] bool StopRequested();
 
 }  // namespace platform

@@ -6,24 +6,25 @@ namespace platform {
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+volatile std::sig_atomic_t gInterrupts = 0;
 
 constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterruptsBeforeTheEnd = 2;
 
 extern "C" void NoteInterrupt(int signalNumber) {
-  if (gInterrupted != 0) {
-    // The second interrupt: end now, as the signal would have without us.
+  if (gInterrupts >= kInterruptsBeforeTheEnd) {
+    // The third interrupt: end now, as the signal would have without us.
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
     return;
   }
-  gInterrupted = 1;
+  gInterrupts = gInterrupts + 1;
 }
 
 }  // namespace
 
 void DeferInterrupts() {
-  gInterrupted = 0;
+  gInterrupts = 0;
   struct sigaction action {};
   action.sa_handler = NoteInterrupt;
   // Two interrupts arriving together are handled one after the other.
@@ -42,6 +43,8 @@ void DeferInterrupts() {
   }
 }
 
-bool InterruptRequested() { return gInterrupted != 0; }
+bool InterruptRequested() { return gInterrupts >= 1; }
+
+bool StopRequested() { return gInterrupts >= kInterruptsBeforeTheEnd; }
 
 }  // namespace platform

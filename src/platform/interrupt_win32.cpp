@@ -9,18 +9,21 @@ namespace platform {
 
 namespace {
 
-std::atomic<bool> gInterrupted{false};
+std::atomic<int> gInterrupts{0};
 bool gHandlerInstalled = false;
 
+constexpr int kInterruptsBeforeTheEnd = 2;
+
 BOOL WINAPI NoteInterrupt(DWORD event) {
-  if (gInterrupted.exchange(true)) {
-    // The second interrupt: the system's handler ends the program at once.
+  // Each event comes on a thread of its own, two of them possibly at once.
+  if (gInterrupts.fetch_add(1) >= kInterruptsBeforeTheEnd) {
+    // The third interrupt: the system's handler ends the program at once.
     return FALSE;
   }
   if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
     // The system ends the program as soon as this returns, or when its time
-    // for the event is up: until then the dataset in hand is completed and
-    // the run ends by itself.
+    // for the event is up: until then the dataset in hand is completed (or,
+    // after an interrupt before, stopped) and the run ends by itself.
     Sleep(INFINITE);
   }
   return TRUE;
@@ -29,13 +32,15 @@ BOOL WINAPI NoteInterrupt(DWORD event) {
 }  // namespace
 
 void DeferInterrupts() {
-  gInterrupted = false;
+  gInterrupts = 0;
   // A Ctrl-C that the caller chose to ignore never reaches a handler.
   if (!gHandlerInstalled) {
     gHandlerInstalled = SetConsoleCtrlHandler(NoteInterrupt, TRUE) != 0;
   }
 }
 
-bool InterruptRequested() { return gInterrupted; }
+bool InterruptRequested() { return gInterrupts >= 1; }
+
+bool StopRequested() { return gInterrupts >= kInterruptsBeforeTheEnd; }
 
 }  // namespace platform

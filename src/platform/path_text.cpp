@@ -76,11 +76,11 @@ bool MatchesPattern(std::string_view pattern, std::string_view name, const PathS
   return false;
 }
 
-bool SplitPathText(std::string_view path, ShortText& directoryPart, ShortText& namePart,
+bool SplitPathText(std::string_view path, PathText& directoryPart, PathText& namePart,
                    const PathSyntax& syntax) {
   Clear(directoryPart);
   Clear(namePart);
-  if (path.size() > kShortTextCapacity) {
+  if (path.size() > kPathTextCapacity) {
     return false;
   }
   const std::size_t start = NameStart(path, syntax);
@@ -109,11 +109,10 @@ std::string_view WithoutTrailingSeparators(std::string_view path, const PathSynt
   return path;
 }
 
-bool JoinPath(std::string_view directory, std::string_view name, ShortText& path,
+bool JoinPath(std::string_view directory, std::string_view name, PathText& path,
               const PathSyntax& syntax) {
   Assign(path, directory);
-  return directory.size() <= kShortTextCapacity &&
-         Append(path, std::string_view(&syntax.separator, 1)) && Append(path, name);
+  return !path.cut && Append(path, std::string_view(&syntax.separator, 1)) && Append(path, name);
 }
 
 }  // namespace platform

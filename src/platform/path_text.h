@@ -52,9 +52,9 @@ inline constexpr PathSyntax kNativePaths = kPosixPaths;
 // root keeps its separator: "/" for "/b.txt", "\" for "\b.txt" and "C:\" for
 // "C:\b.txt"; "C:b.txt" gives the drive "C:" (its current directory). It is
 // empty when `path` holds no separator and no drive. Returns false (both texts
-// empty) when `path` is longer than 255 bytes.
-[[nodiscard]] bool SplitPathText(std::string_view path, ShortText& directoryPart,
-                                 ShortText& namePart, const PathSyntax& syntax = kNativePaths);
+// empty) when `path` is longer than a PathText holds.
+[[nodiscard]] bool SplitPathText(std::string_view path, PathText& directoryPart,
+                                 PathText& namePart, const PathSyntax& syntax = kNativePaths);
 
 // `path` without separators at its end, except one that is a root ("/", "\",
 // "C:\").
@@ -62,10 +62,10 @@ inline constexpr PathSyntax kNativePaths = kPosixPaths;
                                                          const PathSyntax& syntax = kNativePaths);
 
 // `directory`, the separator and `name`, as every full path of the program is
-// formed (a root gives two separators: "//name", "C:\\name"). A result longer
-// than 255 bytes is cut after its 255th byte and false returned; two paths
-// cut alike compare equal.
-bool JoinPath(std::string_view directory, std::string_view name, ShortText& path,
+// formed (a root gives two separators: "//name", "C:\\name"). False when the
+// result is longer than a PathText holds: `path` is then cut (and says so) and
+// names nothing.
+bool JoinPath(std::string_view directory, std::string_view name, PathText& path,
               const PathSyntax& syntax = kNativePaths);
 
 }  // namespace platform

@@ -12,10 +12,11 @@
 
 namespace platform {
 
-// Moves all `size` bytes with `transfer` (write, or a positioned read or
-// write bound to its offset); false on a failure or when nothing moved.
+// Moves up to `size` bytes with `transfer` (write, or a positioned read or
+// write bound to its offset) and returns how many moved: `size`, or fewer
+// when a failure (or nothing moving) stopped it.
 template <typename Transfer>
-bool TransferAll(std::size_t size, Transfer transfer) {
+std::size_t TransferCount(std::size_t size, Transfer transfer) {
   std::size_t done = 0;
   while (done < size) {
     const ssize_t n = transfer(done);
@@ -23,11 +24,17 @@ bool TransferAll(std::size_t size, Transfer transfer) {
       continue;
     }
     if (n <= 0) {
-      return false;
+      break;
     }
     done += static_cast<std::size_t>(n);
   }
-  return true;
+  return done;
+}
+
+// Moves all `size` bytes with `transfer`; false when not all of them moved.
+template <typename Transfer>
+bool TransferAll(std::size_t size, Transfer transfer) {
+  return TransferCount(size, transfer) == size;
 }
 
 // Writes all `size` bytes of `data` to `fd`.

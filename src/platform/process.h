@@ -6,8 +6,9 @@ namespace platform {
 
 // Keeps the process from writing a core dump (a dump after a signal such as
 // SIGQUIT would put the typed key and the cipher state into a file), and lets
-// a write to a closed pipe fail as a write instead of ending the program
-// without its closing sequence and without wiping the key material. On
+// a write to a closed pipe or beyond the file-size limit (ulimit -f) fail as
+// a write instead of ending the program without its closing sequence, without
+// wiping the key material and without reporting the dataset in hand. On
 // Windows: no error dialogs and no crash dumps, and the file functions take and
 // give names in the console's OEM code page, like every other text.
 void PrepareProcess();

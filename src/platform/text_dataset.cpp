@@ -60,15 +60,17 @@ int ReadDatasetByte(TextDataset& dataset) {
   return byte;
 }
 
-bool ReadDatasetLine(TextDataset& dataset, ShortText& line) {
+bool ReadDatasetLine(TextDataset& dataset, PathText& line) {
   Clear(line);
   int byte = ReadDatasetByte(dataset);
   if (byte < 0) {
     return false;
   }
   while (byte >= 0 && !IsLineEnd(byte)) {
-    if (line.length < kShortTextCapacity) {
+    if (line.length < kPathTextCapacity) {
       line.chars[line.length++] = static_cast<char>(byte);
+    } else {
+      line.cut = true;
     }
     byte = ReadDatasetByte(dataset);
   }

@@ -34,9 +34,10 @@ struct TextDataset {
 // Consumes and returns the next byte, or -1 as PeekDatasetByte.
 int ReadDatasetByte(TextDataset& dataset);
 
-// Reads the next line into `line`: CR, LF and CR LF each end a line, and a
-// line longer than 255 bytes is cut after its 255th byte. False at the end.
-[[nodiscard]] bool ReadDatasetLine(TextDataset& dataset, ShortText& line);
+// Reads the next line into `line`: CR, LF and CR LF each end a line. A line
+// longer than a PathText holds keeps its first bytes and is marked `cut`.
+// False at the end.
+[[nodiscard]] bool ReadDatasetLine(TextDataset& dataset, PathText& line);
 
 // Skips line ends and empty lines. True when the text has then ended: at the
 // physical end or at a Ctrl-Z (0x1A), which ends a text as well.

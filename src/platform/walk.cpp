@@ -1,7 +1,5 @@
 #include "platform/walk.h"
 
-#include <string_view>
-
 #include "platform/file_system.h"
 
 namespace platform {
@@ -22,27 +20,38 @@ bool NextWalkable(SearchRecord& search) {
   return false;
 }
 
-// Enters the subdirectory the search found, walks it and comes back; false
-// when the visitor stopped the walk.
-bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search) {
-  if (!EnterFoundDirectory(search)) {
+void AppendName(std::string& path, std::string_view name) {
+  if (path.empty() || path.back() != kSeparator) {
+    path += kSeparator;
+  }
+  path += name;
+}
+
+bool Walk(const WalkVisitor& visitor, std::string& path, int depth);
+
+// Enters the subdirectory the search found, `depth` levels below the start,
+// walks it and comes back; false when the visitor stopped the walk or the way
+// back failed.
+bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, std::string& path,
+                      int depth) {
+  const std::size_t parentLength = path.size();
+  AppendName(path, View(search.name));
+  if (depth > kMaxWalkDepth || !EnterFoundDirectory(search)) {
+    visitor.cannotEnter(visitor.context, path);
+    path.resize(parentLength);
     return true;
   }
-  ShortText directory;
-  bool goOn = true;
-  if (CurrentDirectory(directory)) {
-    goOn = visitor.enteredDirectory(visitor.context, directory) && WalkDirectory(visitor);
-  }
+  const bool goOn = Walk(visitor, path, depth);
+  path.resize(parentLength);
   if (!ReturnToSearchedDirectory(search)) {
+    visitor.cannotEnter(visitor.context, path);
     return false;
   }
   return goOn;
 }
 
-}  // namespace
-
-bool WalkDirectory(const WalkVisitor& visitor) {
-  if (!visitor.visitDatasets(visitor.context)) {
+bool Walk(const WalkVisitor& visitor, std::string& path, int depth) {
+  if (!visitor.visitDirectory(visitor.context, path, depth > 0)) {
     return false;
   }
   SearchRecord search;
@@ -52,11 +61,17 @@ bool WalkDirectory(const WalkVisitor& visitor) {
   }
   bool goOn = true;
   while (found && goOn) {
-    goOn = WalkSubdirectory(visitor, search);
+    goOn = WalkSubdirectory(visitor, search, path, depth + 1);
     found = goOn && NextWalkable(search);
   }
   CloseSearch(search);
   return goOn;
+}
+
+}  // namespace
+
+bool WalkDirectory(const WalkVisitor& visitor, std::string& path) {
+  return Walk(visitor, path, 0);
 }
 
 }  // namespace platform

@@ -5,24 +5,36 @@
 // (ascending byte order of the names).
 //
 // Only plain directories are walked: hidden ones and symbolic links to
-// directories are not (so the walk cannot run in a cycle). A subdirectory
-// that cannot be entered is skipped without being reported.
+// directories are not (so the walk cannot run in a cycle). Subdirectories are
+// entered by handle, relative to their parent, so the length of their path
+// does not matter; a subdirectory that cannot be entered is reported to the
+// visitor and passed over. So is one more than kMaxWalkDepth levels below the
+// start: the walk recurses, and a hostile nest of directories must not use up
+// its stack.
 
-#include "platform/short_text.h"
+#include <string>
+#include <string_view>
 
 namespace platform {
 
+inline constexpr int kMaxWalkDepth = 1000;
+
 struct WalkVisitor {
-  // Handles the datasets of the current directory; false stops the walk.
-  bool (*visitDatasets)(void* context);
-  // Called right after a subdirectory was entered, with its absolute path;
-  // false stops the walk.
-  bool (*enteredDirectory)(void* context, const ShortText& directory);
+  // Handles the current directory, whose path is `directory`: the one the
+  // walk starts in (`subdirectory` false), then each subdirectory right after
+  // it was entered. False stops the walk.
+  bool (*visitDirectory)(void* context, std::string_view directory, bool subdirectory);
+  // Called for a subdirectory that cannot be entered, and for a directory
+  // the walk could not return to, which ends the walk.
+  void (*cannotEnter)(void* context, std::string_view directory);
   void* context;
 };
 
 // Walks the current directory and all its subdirectories and returns to it.
-// Returns false when the visitor stopped the walk.
-bool WalkDirectory(const WalkVisitor& visitor);
+// `path` is the path of the current directory; while a subdirectory is
+// walked, its name is appended after a separator (the path may grow longer
+// than the platform's own paths), and taken off again afterwards. Returns
+// false when the visitor stopped the walk or the walk could not return.
+bool WalkDirectory(const WalkVisitor& visitor, std::string& path);
 
 }  // namespace platform

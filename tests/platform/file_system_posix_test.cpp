@@ -1,4 +1,6 @@
 #include "platform/file_system.h"
+#include "platform/dataset_file.h"
+#include "platform/path_text.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -103,10 +105,11 @@ TEST_F(FileSystemTest, AttributesAndFilters) {
   MakeEveryKind();
   EXPECT_EQ(Found("*", 0x1E), (Names{". 10", ".. 10", ".dirlink 16", ".hidden 02", ".hiddendir 12",
                                      "dangling 04", "devlink 04", "dir 10", "dirlink 14", "fifo 04",
-                                     "filelink 00", "plain 00", "readonly 01", "socket 04"}));
-  EXPECT_EQ(Found("*.*", platform::kPlainDatasets), (Names{"filelink 00", "plain 00", "readonly 01"}));
-  EXPECT_EQ(Found("*.*", platform::kDirectoriesAndDatasets),
-            (Names{". 10", ".. 10", "dir 10", "filelink 00", "plain 00", "readonly 01"}));
+                                     "filelink 04", "plain 00", "readonly 01", "socket 04"}));
+  EXPECT_EQ(Found("*.*", platform::kPlainDatasets), (Names{"plain 00", "readonly 01"}));
+  EXPECT_EQ(Found("*.*", platform::kDirectoriesAndDatasets), (Names{". 10", ".. 10", "dir 10", "plain 00", "readonly 01"}));
+  // Named exactly, a link to a regular file is the dataset the user named.
+  EXPECT_EQ(Found("filelink", platform::kPlainDatasets), (Names{"filelink 00"}));
 }
 
 // Names that differ only in trailing blanks are different datasets here: each
@@ -165,6 +168,14 @@ TEST_F(FileSystemTest, DatasetExistsOnlyForWritableRegularFiles) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(platform::DatasetExists(c.name), c.exists);
   }
+  // A dataset found by a search is opened without following a link, so a
+  // link that took its place meanwhile leads nowhere.
+  platform::DatasetFile file;
+  EXPECT_FALSE(platform::OpenDataset(file, "filelink", false));
+  EXPECT_TRUE(platform::OpenDataset(file, "plain", false));
+  EXPECT_TRUE(platform::CloseDataset(file));
+  EXPECT_TRUE(platform::OpenDataset(file, "filelink", true));
+  EXPECT_TRUE(platform::CloseDataset(file));
   bool exists = true;
   EXPECT_TRUE(DatasetExistsWithoutBlocking("fifo", exists));
   EXPECT_FALSE(exists);
@@ -202,59 +213,61 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
     std::string path;
     std::string directory;
     const char* namePart;
-    bool exactly;
   };
   const Case cases[] = {
-      {"b.txt", root_, "b.txt", true},
-      {root_ + "/sub/b.txt", root_ + "/sub", "b.txt", true},
-      {"/b.txt", "/", "b.txt", true},
-      {"missing/b.txt", root_, "b.txt", false},
-      {"file/b.txt", root_, "b.txt", false},
-      {"sub/deeper/../b.txt", root_ + "/sub", "b.txt", true},
-      {"../b.txt", parent, "b.txt", true},
-      {"sublink/*.txt", root_ + "/sub", "*.txt", true},
-      {"sub/", root_ + "/sub", "", true},
-      {"", root_, "", true},
+      {"b.txt", root_, "b.txt"},
+      {root_ + "/sub/b.txt", root_ + "/sub", "b.txt"},
+      {"/b.txt", "/", "b.txt"},
+      {"missing/b.txt", root_, "b.txt"},
+      {"file/b.txt", root_, "b.txt"},
+      {"sub/deeper/../b.txt", root_ + "/sub", "b.txt"},
+      {"../b.txt", parent, "b.txt"},
+      {"sublink/*.txt", root_ + "/sub", "*.txt"},
+      {"sub/", root_ + "/sub", ""},
+      {"", root_, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    platform::ShortText directory;
-    platform::ShortText namePart;
+    platform::PathText directory;
+    platform::PathText namePart;
     platform::SplitPath(c.path.c_str(), directory, namePart);
     EXPECT_EQ(View(directory), c.directory);
     EXPECT_EQ(View(namePart), c.namePart);
     EXPECT_EQ(CurrentPath(), root_);
-    platform::ShortText exactDirectory;
-    EXPECT_EQ(platform::SplitPathExactly(c.path.c_str(), exactDirectory, namePart), c.exactly);
-    EXPECT_EQ(exactDirectory, directory);
   }
-  platform::ShortText fullPath;
+  platform::PathText fullPath;
   platform::FullPath("/b.txt", fullPath);
   EXPECT_EQ(View(fullPath), "//b.txt");
   platform::FullPath("sub/b.txt", fullPath);
   EXPECT_EQ(View(fullPath), root_ + "/sub/b.txt");
 }
 
-TEST_F(FileSystemTest, PathsBeyond255BytesAreReportedNotCut) {
+// Paths beyond 255 bytes are held whole; beyond the platform's longest path
+// they are reported, never cut.
+TEST_F(FileSystemTest, LongPathsAreHeldWholeOrReportedNeverCut) {
   std::string deep;
   for (int i = 0; i < 8; ++i) {
     deep += std::string(30, static_cast<char>('a' + i)) + "/";
   }
   fs::create_directories(deep);
-  ASSERT_GT(root_.size() + 1 + deep.size(), platform::kShortTextCapacity);
-
-  platform::ShortText directory;
-  platform::ShortText namePart;
-  EXPECT_FALSE(platform::SplitPathExactly((deep + "b.txt").c_str(), directory, namePart));
-  EXPECT_EQ(View(directory), "");
+  platform::PathText directory;
+  platform::PathText namePart;
+  platform::SplitPath((deep + "b.txt").c_str(), directory, namePart);
+  EXPECT_EQ(View(directory), root_ + "/" + deep.substr(0, deep.size() - 1));
   EXPECT_EQ(CurrentPath(), root_);
 
-  ASSERT_TRUE(platform::ChangeDirectory(deep.c_str()));
+  // Deeper than the platform can name: entered step by step.
+  const std::string step(200, 's');
+  for (std::size_t length = root_.size(); length <= platform::kPathTextCapacity; length += 1 + step.size()) {
+    ASSERT_EQ(mkdir(step.c_str(), 0700), 0);
+    ASSERT_TRUE(platform::ChangeDirectory(step.c_str()));
+  }
   EXPECT_FALSE(platform::CurrentDirectory(directory));
   EXPECT_EQ(View(directory), "");
-  platform::ShortText fullPath;
-  platform::FullPath("b.txt", fullPath);
+  platform::PathText fullPath;
+  EXPECT_FALSE(platform::FullPath("b.txt", fullPath));
   EXPECT_EQ(View(fullPath), "");
+  EXPECT_FALSE(platform::SplitPathText(std::string(platform::kPathTextCapacity + 1, 'x'), directory, namePart));
 
   ASSERT_TRUE(platform::ChangeDirectory("/"));
   ASSERT_TRUE(platform::CurrentDirectory(directory));
@@ -264,7 +277,7 @@ TEST_F(FileSystemTest, PathsBeyond255BytesAreReportedNotCut) {
 }
 
 TEST(FileSystem, ProgramPathIsTheRealExecutableWhateverArgumentZeroSays) {
-  platform::ShortText path;
+  platform::PathText path;
   platform::ProgramPath("tarvex5_tests", path);
   EXPECT_EQ(View(path), fs::canonical("/proc/self/exe").string());
 }

@@ -29,9 +29,9 @@ class FileSystemTest : public testsupport::FileSystemTest {
     }
   }
 
-  // One entry of every kind the attributes tell apart; true when the system
-  // made a linked directory as well.
-  bool MakeEveryKind() {
+  // One entry of every kind the attributes tell apart; links where the
+  // system makes them (wine makes none).
+  void MakeEveryKind() {
     MakeFile("plain");
     MakeFile("readonly", FILE_ATTRIBUTE_READONLY);
     MakeFile("hidden", FILE_ATTRIBUTE_HIDDEN);
@@ -39,8 +39,12 @@ class FileSystemTest : public testsupport::FileSystemTest {
     fs::create_directory("dir");
     fs::create_directory("hiddendir");
     EXPECT_TRUE(SetFileAttributesA("hiddendir", FILE_ATTRIBUTE_HIDDEN));
-    return testsupport::MakeDirectoryLink("dir", "dirlink");
+    linkedDirectory_ = testsupport::MakeDirectoryLink("dir", "dirlink");
+    linkedFile_ = testsupport::MakeFileLink("plain", "filelink");
   }
+
+  bool linkedDirectory_ = false;
+  bool linkedFile_ = false;
 
   std::string Drive() const { return root_.substr(0, 2); }  // "C:"
 };
@@ -71,12 +75,18 @@ TEST_F(FileSystemTest, SearchMatchesEitherCaseAndGivesByteOrder) {
   }
 }
 
-TEST_F(FileSystemTest, AttributesAsTheSystemReportsThemAndLinkedDirectoriesAsSystem) {
-  const bool linked = MakeEveryKind();
-  Names everything = {". 10",       ".. 10",     "dir 10",      "hidden 22",
+// Links count as system, so no search walks or processes them; a linked file
+// named exactly is the dataset the user named.
+TEST_F(FileSystemTest, AttributesAsTheSystemReportsThemAndLinksAsSystem) {
+  MakeEveryKind();
+  Names everything = {". 10",         ".. 10",    "dir 10",      "hidden 22",
                       "hiddendir 12", "plain 20", "readonly 21", "system 24"};
-  if (linked) {
+  if (linkedDirectory_) {
     everything.insert(everything.begin() + 3, "dirlink 14");
+  }
+  if (linkedFile_) {
+    everything.insert(everything.begin() + (linkedDirectory_ ? 4 : 3), "filelink 24");
+    EXPECT_EQ(Found("filelink", platform::kPlainDatasets), (Names{"filelink 20"}));
   }
   EXPECT_EQ(Found("*", 0x1E), everything);
   EXPECT_EQ(Found("*.*", platform::kPlainDatasets), (Names{"plain 20", "readonly 21"}));
@@ -138,28 +148,27 @@ TEST_F(FileSystemTest, SplitPathTakesTheDriveSteps) {
     std::string path;
     std::string directory;
     std::string namePart;
-    bool exactly;
   };
   const Case cases[] = {
-      {"b.txt", root_, "b.txt", true},
-      {Drive() + "\\b.txt", Drive() + "\\", "b.txt", true},
-      {"\\b.txt", Drive() + "\\", "b.txt", true},
-      {Drive() + "b.txt", root_, "b.txt", true},
-      {Drive() + "*.txt", root_, "*.txt", true},
-      {"sub\\b.txt", root_ + "\\sub", "b.txt", true},
-      {"sub/deeper/..\\b.txt", root_ + "\\sub", "b.txt", true},
-      {"missing\\b.txt", root_, "b.txt", false},
+      {"b.txt", root_, "b.txt"},
+      {Drive() + "\\b.txt", Drive() + "\\", "b.txt"},
+      {"\\b.txt", Drive() + "\\", "b.txt"},
+      {Drive() + "b.txt", root_, "b.txt"},
+      {Drive() + "*.txt", root_, "*.txt"},
+      {"sub\\b.txt", root_ + "\\sub", "b.txt"},
+      {"sub/deeper/..\\b.txt", root_ + "\\sub", "b.txt"},
+      {"missing\\b.txt", root_, "b.txt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    platform::ShortText directory;
-    platform::ShortText namePart;
-    EXPECT_EQ(platform::SplitPathExactly(c.path.c_str(), directory, namePart), c.exactly);
+    platform::PathText directory;
+    platform::PathText namePart;
+    platform::SplitPath(c.path.c_str(), directory, namePart);
     EXPECT_EQ(View(directory), c.directory);
     EXPECT_EQ(View(namePart), c.namePart);
     EXPECT_EQ(fs::current_path().string(), root_);
   }
-  platform::ShortText fullPath;
+  platform::PathText fullPath;
   platform::FullPath((Drive() + "\\b.txt").c_str(), fullPath);
   EXPECT_EQ(View(fullPath), Drive() + "\\\\b.txt");
   platform::FullPath("sub/b.txt", fullPath);
@@ -207,12 +216,14 @@ TEST_F(FileSystemTest, NamesAreInTheOemCodePage) {
 TEST_F(FileSystemTest, ProgramPathIsTheRunningExecutable) {
   char module[MAX_PATH];
   ASSERT_GT(GetModuleFileNameA(nullptr, module, sizeof module), 0u);
-  platform::ShortText path;
+  platform::PathText path;
   platform::ProgramPath("tarvex5_tests", path);
   EXPECT_EQ(View(path), module);
 }
 
-TEST_F(FileSystemTest, PathsBeyond255BytesAreReportedNotCut) {
+// The file functions take paths up to MAX_PATH: a longer one is reported,
+// never cut into another.
+TEST_F(FileSystemTest, PathsBeyondTheLongestAreReportedNotCut) {
   std::string deep;
   for (int i = 0; i < 8; ++i) {
     deep += std::string(30, static_cast<char>('a' + i)) + "\\";
@@ -221,14 +232,16 @@ TEST_F(FileSystemTest, PathsBeyond255BytesAreReportedNotCut) {
   if (!fs::create_directories(deep, error)) {
     GTEST_SKIP() << "this system takes no path that long";
   }
-  platform::ShortText directory;
-  platform::ShortText namePart;
-  EXPECT_FALSE(platform::SplitPathExactly((deep + "b.txt").c_str(), directory, namePart));
+  ASSERT_GT(root_.size() + 1 + deep.size(), platform::kPathTextCapacity);
+  platform::PathText directory;
+  platform::PathText namePart;
+  platform::SplitPath((deep + "b.txt").c_str(), directory, namePart);
+  EXPECT_EQ(View(directory), "");
   EXPECT_EQ(fs::current_path().string(), root_);
   ASSERT_TRUE(platform::ChangeDirectory(deep.c_str()));
   EXPECT_FALSE(platform::CurrentDirectory(directory));
   EXPECT_EQ(View(directory), "");
-  platform::ShortText fullPath;
+  platform::PathText fullPath;
   EXPECT_FALSE(platform::FullPath("b.txt", fullPath));
   EXPECT_EQ(View(fullPath), "");
 }

@@ -57,15 +57,16 @@ TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    platform::ShortText directoryPart;
-    platform::ShortText namePart;
+    platform::PathText directoryPart;
+    platform::PathText namePart;
     EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, kPosixPaths));
     EXPECT_EQ(View(directoryPart), c.directoryPart);
     EXPECT_EQ(View(namePart), c.namePart);
   }
-  platform::ShortText directoryPart;
-  platform::ShortText namePart;
-  EXPECT_FALSE(platform::SplitPathText("/" + std::string(255, 'x'), directoryPart, namePart, kPosixPaths));
+  platform::PathText directoryPart;
+  platform::PathText namePart;
+  EXPECT_FALSE(platform::SplitPathText("/" + std::string(platform::kPathTextCapacity, 'x'), directoryPart,
+                                       namePart, kPosixPaths));
   EXPECT_EQ(View(namePart), "");
   EXPECT_EQ(platform::WithoutTrailingSeparators("a//", kPosixPaths), "a");
   EXPECT_EQ(platform::WithoutTrailingSeparators("//", kPosixPaths), "/");
@@ -88,8 +89,8 @@ TEST(PathText, WindowsPathsSplitAfterTheDriveAndKeepTheirRoots) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    platform::ShortText directoryPart;
-    platform::ShortText namePart;
+    platform::PathText directoryPart;
+    platform::PathText namePart;
     EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, kWindowsPaths));
     EXPECT_EQ(View(directoryPart), c.directoryPart);
     EXPECT_EQ(View(namePart), c.namePart);
@@ -100,15 +101,20 @@ TEST(PathText, WindowsPathsSplitAfterTheDriveAndKeepTheirRoots) {
 }
 
 TEST(PathText, JoinWritesOneSeparatorAndReportsACut) {
-  platform::ShortText path;
+  platform::PathText path;
   EXPECT_TRUE(platform::JoinPath("/", "b.txt", path, kPosixPaths));
   EXPECT_EQ(View(path), "//b.txt");
   EXPECT_TRUE(platform::JoinPath("/data", "b.txt", path, kPosixPaths));
   EXPECT_EQ(View(path), "/data/b.txt");
   EXPECT_TRUE(platform::JoinPath("C:\\", "b.txt", path, kWindowsPaths));
   EXPECT_EQ(View(path), "C:\\\\b.txt");
-  EXPECT_FALSE(platform::JoinPath("/" + std::string(249, 'd'), "b.txt", path, kPosixPaths));
-  EXPECT_EQ(path.length, platform::kShortTextCapacity);
+  EXPECT_TRUE(platform::JoinPath("/" + std::string(platform::kPathTextCapacity - 10, 'd'), "b.txt", path, kPosixPaths));
+  EXPECT_FALSE(path.cut);
+  EXPECT_FALSE(platform::JoinPath("/" + std::string(platform::kPathTextCapacity - 6, 'd'), "b.txt", path,
+                                  kPosixPaths));
+  EXPECT_EQ(path.length, platform::kPathTextCapacity);
+  EXPECT_TRUE(path.cut);
+  EXPECT_STREQ(platform::NameOf(path), "");
 }
 
 }  // namespace

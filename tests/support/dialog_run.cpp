@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,13 @@ std::string Utf8Of(const std::string& codePage) {
     utf8 += letter == kLetters.end() ? std::string(1, c) : letter->second;
   }
   return utf8;
+}
+
+std::string WithoutStamps(const std::string& text) {
+  static const std::regex stamp(
+      "(Begin of process|End of process|Beginn der Bearbeitung|Ende der Bearbeitung): "
+      "[A-Z][a-z]\\. \\d\\d\\.\\d\\d\\.\\d{4}, \\d\\d:\\d\\d:\\d\\d\\.");
+  return std::regex_replace(text, stamp, "$1: STAMP");
 }
 
 }  // namespace testsupport

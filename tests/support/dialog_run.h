@@ -52,6 +52,10 @@ struct DirectoryGuard {
 // `text` with every "\n" replaced by CR LF, as the log writes its lines.
 std::string LogLines(const std::string& text);
 
+// `text` with the date and time of every begin and end stamp replaced by
+// "STAMP": the stamps carry the clock, so they are compared by their form.
+std::string WithoutStamps(const std::string& text);
+
 // `codePage`, a transcript in the code-page bytes of the program's texts,
 // with those letters (ä ö ü Ä Ö Ü ß » « é) written in UTF-8.
 std::string Utf8Of(const std::string& codePage);

@@ -5,6 +5,13 @@
 
 namespace testsupport {
 
+// Whether a file that the program holds open with write access (the log, the
+// list dataset, a console output redirected to a file) can be opened a second
+// time, as a dataset met under another name: on POSIX it can (and is then
+// ignored as the program's own file); Windows refuses a second writer, so the
+// program reports it as not existing. Either way it is never processed.
+extern const bool kOpenFilesOpenAgain;
+
 // Sends the program one interrupt (SIGINT; on Windows a Ctrl-C console
 // event, which is handled on a thread of its own) and returns once the
 // program noted it.

@@ -14,6 +14,8 @@
 
 namespace testsupport {
 
+const bool kOpenFilesOpenAgain = false;
+
 namespace {
 
 bool IsReparsePoint(const std::string& path) {
@@ -71,15 +73,29 @@ void SendInterrupt() {
     return AllocConsole() != 0;
   }();
   ASSERT_TRUE(console);
+  // The first interrupt asks for the end of the run, the second for a stop.
+  const auto noted = platform::InterruptRequested() ? platform::StopRequested : platform::InterruptRequested;
   ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
-  for (int waited = 0; waited < 5000 && !platform::InterruptRequested(); waited += 10) {
+  for (int waited = 0; waited < 5000 && !noted(); waited += 10) {
     Sleep(10);
   }
-  EXPECT_TRUE(platform::InterruptRequested());
+  EXPECT_TRUE(noted());
 }
 
 // The program's handler stays: there is no default to give back.
 void RestoreInterrupts() {}
+
+void RemoveTree(const std::string& path) {
+  // Read-only entries are taken off their attribute first: Windows deletes
+  // no read-only file.
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  for (fs::recursive_directory_iterator entry(path, ignored), end; !ignored && entry != end;
+       entry.increment(ignored)) {
+    SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  fs::remove_all(path, ignored);
+}
 
 void MakeSystemEntry(const std::string& path) {
   testsupport::WriteFile(path, "");

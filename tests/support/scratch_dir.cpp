@@ -34,17 +34,7 @@ ScratchDir::~ScratchDir() {
     std::fprintf(stderr, "scratch directory kept: %s\n", path.c_str());
     return;
   }
-  // Whatever a test made read-only or unwritable must go as well.
-  namespace fs = std::filesystem;
-  std::error_code ignored;
-  fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
-  for (fs::recursive_directory_iterator entry(path, ignored), end; !ignored && entry != end;
-       entry.increment(ignored)) {
-    fs::permissions(entry->path(), fs::perms::owner_all,
-                    fs::perm_options::add | fs::perm_options::nofollow, ignored);
-    ignored.clear();
-  }
-  fs::remove_all(path, ignored);
+  RemoveTree(path);
 }
 
 std::string ScratchDir::Path(const std::string& name) const { return path + platform::kSeparator + name; }
@@ -52,6 +42,15 @@ std::string ScratchDir::Path(const std::string& name) const { return path + plat
 void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
+}
+
+std::string RandomBytes(std::size_t length, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(length, '\0');
+  for (char& c : bytes) {
+    c = static_cast<char>(generator());
+  }
+  return bytes;
 }
 
 std::string ReadFile(const std::string& path) {

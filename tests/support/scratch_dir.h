@@ -18,9 +18,14 @@ struct ScratchDir {
   std::string path;
 };
 
+// Removes the directory `path` with everything in it, however deep.
+void RemoveTree(const std::string& path);
+
 // Writes `content` to the file `path` (created or truncated).
 void WriteFile(const std::string& path, const std::string& content);
 // The whole content of the file `path`; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+// `length` bytes of a fixed pseudo-random sequence chosen by `seed`.
+std::string RandomBytes(std::size_t length, unsigned seed);
 
 }  // namespace testsupport

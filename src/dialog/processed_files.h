@@ -1,0 +1,33 @@
+#pragma once
+// The files processed in this run, by identity, so that no file is processed
+// twice in one run, whatever names lead to it (a hard link, two overlapping
+// lines of a list, a link named beside its target).
+//
+// An open-addressing hash table in one array of identities (24 bytes each)
+// that doubles when it is three quarters full: between 32 and 64 bytes a
+// processed dataset. It is the one record of the run that grows with the
+// selection; RunProcessing releases it.
+
+#include <cstddef>
+
+#include "platform/file_system.h"
+
+namespace dialog {
+
+struct ProcessedFiles {
+  platform::FileIdentity* slots = nullptr;  // `known` marks a used slot
+  std::size_t capacity = 0;                 // slots, a power of two (or 0)
+  std::size_t count = 0;                    // used slots
+};
+
+// True when `identity` was noted before.
+[[nodiscard]] bool WasProcessed(const ProcessedFiles& files, const platform::FileIdentity& identity);
+
+// Notes `identity`; an unknown one is not noted. False when the table could
+// not grow: the file is then not noted.
+[[nodiscard]] bool NoteProcessed(ProcessedFiles& files, const platform::FileIdentity& identity);
+
+// Releases the table; it is empty afterwards.
+void ReleaseProcessed(ProcessedFiles& files);
+
+}  // namespace dialog
