@@ -41,4 +41,35 @@ inline Names Found(const char* pattern, std::uint8_t filter) {
   return found;
 }
 
+// Each pattern finds exactly its names (searching plain datasets).
+struct Search {
+  std::string pattern;
+  Names found;
+};
+inline void ExpectSearches(const std::vector<Search>& searches) {
+  for (const Search& c : searches) {
+    SCOPED_TRACE(c.pattern);
+    EXPECT_EQ(Found(c.pattern.c_str(), platform::kPlainDatasets), c.found);
+  }
+}
+
+// SplitPath of each path gives its directory and name part, and the current
+// directory stays `current`.
+struct PathSplit {
+  std::string path;
+  std::string directory;
+  std::string namePart;
+};
+inline void ExpectPathSplits(const std::vector<PathSplit>& splits, const std::string& current) {
+  for (const PathSplit& c : splits) {
+    SCOPED_TRACE(c.path);
+    platform::PathText directory;
+    platform::PathText namePart;
+    platform::SplitPath(c.path.c_str(), directory, namePart);
+    EXPECT_EQ(platform::View(directory), c.directory);
+    EXPECT_EQ(platform::View(namePart), c.namePart);
+    EXPECT_EQ(std::filesystem::current_path().string(), current);
+  }
+}
+
 }  // namespace testsupport

@@ -79,11 +79,7 @@ TEST_F(FileSystemTest, SearchTakesDirectoryPartAndPattern) {
   for (const char* name : {"a", "a.txt", "b.TXT", "sub/c.txt", "sub/d.dat"}) {
     WriteFile(name, "");
   }
-  struct Case {
-    std::string pattern;
-    Names found;
-  };
-  const Case cases[] = {
+  testsupport::ExpectSearches({
       {"*.txt", {"a.txt 00"}},
       {"a.*", {"a 00", "a.txt 00"}},
       {"sub/*.txt", {"c.txt 00"}},
@@ -94,11 +90,7 @@ TEST_F(FileSystemTest, SearchTakesDirectoryPartAndPattern) {
       {"sub/", {}},
       {"missing/*", {}},
       {"", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.pattern);
-    EXPECT_EQ(Found(c.pattern.c_str(), platform::kPlainDatasets), c.found);
-  }
+  });
 }
 
 TEST_F(FileSystemTest, AttributesAndFilters) {
@@ -209,12 +201,7 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
   fs::create_directory_symlink("sub", "sublink");
   WriteFile("file", "");
   const std::string parent = fs::path(root_).parent_path().string();
-  struct Case {
-    std::string path;
-    std::string directory;
-    const char* namePart;
-  };
-  const Case cases[] = {
+  testsupport::ExpectPathSplits({
       {"b.txt", root_, "b.txt"},
       {root_ + "/sub/b.txt", root_ + "/sub", "b.txt"},
       {"/b.txt", "/", "b.txt"},
@@ -225,16 +212,7 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
       {"sublink/*.txt", root_ + "/sub", "*.txt"},
       {"sub/", root_ + "/sub", ""},
       {"", root_, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    platform::PathText directory;
-    platform::PathText namePart;
-    platform::SplitPath(c.path.c_str(), directory, namePart);
-    EXPECT_EQ(View(directory), c.directory);
-    EXPECT_EQ(View(namePart), c.namePart);
-    EXPECT_EQ(CurrentPath(), root_);
-  }
+  }, root_);
   platform::PathText fullPath;
   platform::FullPath("/b.txt", fullPath);
   EXPECT_EQ(View(fullPath), "//b.txt");

@@ -54,11 +54,7 @@ TEST_F(FileSystemTest, SearchMatchesEitherCaseAndGivesByteOrder) {
   for (const char* name : {"b.TXT", "a.txt", "C.txt", "_z", "10", "9", "sub\\c.txt", "sub\\d.dat"}) {
     MakeFile(name);
   }
-  struct Case {
-    std::string pattern;
-    Names found;
-  };
-  const Case cases[] = {
+  testsupport::ExpectSearches({
       {"*.txt", {"C.txt 20", "a.txt 20", "b.TXT 20"}},
       {"*.*", {"10 20", "9 20", "C.txt 20", "_z 20", "a.txt 20", "b.TXT 20"}},
       {"B.TXT", {"b.TXT 20"}},
@@ -68,11 +64,7 @@ TEST_F(FileSystemTest, SearchMatchesEitherCaseAndGivesByteOrder) {
       {"sub", {}},
       {"missing\\*", {}},
       {"", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.pattern);
-    EXPECT_EQ(Found(c.pattern.c_str(), platform::kPlainDatasets), c.found);
-  }
+  });
 }
 
 // Links count as system, so no search walks or processes them; a linked file
@@ -144,12 +136,7 @@ TEST_F(FileSystemTest, DirectoryExistsForPlainDirectoriesAndRoots) {
 
 TEST_F(FileSystemTest, SplitPathTakesTheDriveSteps) {
   fs::create_directories("sub\\deeper");
-  struct Case {
-    std::string path;
-    std::string directory;
-    std::string namePart;
-  };
-  const Case cases[] = {
+  testsupport::ExpectPathSplits({
       {"b.txt", root_, "b.txt"},
       {Drive() + "\\b.txt", Drive() + "\\", "b.txt"},
       {"\\b.txt", Drive() + "\\", "b.txt"},
@@ -158,16 +145,7 @@ TEST_F(FileSystemTest, SplitPathTakesTheDriveSteps) {
       {"sub\\b.txt", root_ + "\\sub", "b.txt"},
       {"sub/deeper/..\\b.txt", root_ + "\\sub", "b.txt"},
       {"missing\\b.txt", root_, "b.txt"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    platform::PathText directory;
-    platform::PathText namePart;
-    platform::SplitPath(c.path.c_str(), directory, namePart);
-    EXPECT_EQ(View(directory), c.directory);
-    EXPECT_EQ(View(namePart), c.namePart);
-    EXPECT_EQ(fs::current_path().string(), root_);
-  }
+  }, root_);
   platform::PathText fullPath;
   platform::FullPath((Drive() + "\\b.txt").c_str(), fullPath);
   EXPECT_EQ(View(fullPath), Drive() + "\\\\b.txt");

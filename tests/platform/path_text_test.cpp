@@ -1,6 +1,7 @@
 #include "platform/path_text.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,23 @@ namespace {
 using platform::kPosixPaths;
 using platform::kWindowsPaths;
 using platform::View;
+
+struct Split {
+  const char* path;
+  const char* directoryPart;
+  const char* namePart;
+};
+
+void ExpectSplits(const std::vector<Split>& splits, const platform::PathSyntax& syntax) {
+  for (const Split& c : splits) {
+    SCOPED_TRACE(c.path);
+    platform::PathText directoryPart;
+    platform::PathText namePart;
+    EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, syntax));
+    EXPECT_EQ(View(directoryPart), c.directoryPart);
+    EXPECT_EQ(View(namePart), c.namePart);
+  }
+}
 
 TEST(PathText, WildCardsMatchNamesCaseSensitively) {
   struct Case {
@@ -45,24 +63,10 @@ TEST(PathText, WindowsWildCardsIgnoreTheCaseOfLetters) {
 }
 
 TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
-  struct Case {
-    const char* path;
-    const char* directoryPart;
-    const char* namePart;
-  };
-  const Case cases[] = {
-      {"b.txt", "", "b.txt"}, {"/b.txt", "/", "b.txt"}, {"a/b/c.txt", "a/b", "c.txt"},
-      {"a/", "a", ""},        {"/", "/", ""},           {"a//b", "a/", "b"},
-      {"", "", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    platform::PathText directoryPart;
-    platform::PathText namePart;
-    EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, kPosixPaths));
-    EXPECT_EQ(View(directoryPart), c.directoryPart);
-    EXPECT_EQ(View(namePart), c.namePart);
-  }
+  ExpectSplits({{"b.txt", "", "b.txt"}, {"/b.txt", "/", "b.txt"}, {"a/b/c.txt", "a/b", "c.txt"},
+                {"a/", "a", ""},        {"/", "/", ""},           {"a//b", "a/", "b"},
+                {"", "", ""}},
+               kPosixPaths);
   platform::PathText directoryPart;
   platform::PathText namePart;
   EXPECT_FALSE(platform::SplitPathText("/" + std::string(platform::kPathTextCapacity, 'x'), directoryPart,
@@ -75,26 +79,12 @@ TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
 // The drive steps: the name part follows the last separator or the drive's
 // colon; a root keeps its separator. "/" separates as "\" does.
 TEST(PathText, WindowsPathsSplitAfterTheDriveAndKeepTheirRoots) {
-  struct Case {
-    const char* path;
-    const char* directoryPart;
-    const char* namePart;
-  };
-  const Case cases[] = {
-      {"b.txt", "", "b.txt"},          {"C:\\data\\b.txt", "C:\\data", "b.txt"},
-      {"C:\\b.txt", "C:\\", "b.txt"},  {"\\b.txt", "\\", "b.txt"},
-      {"C:*.txt", "C:", "*.txt"},      {"C:", "C:", ""},
-      {"a/b\\c.txt", "a/b", "c.txt"},  {"C:/b.txt", "C:/", "b.txt"},
-      {"a\\\\b", "a\\", "b"},          {"data\\", "data", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    platform::PathText directoryPart;
-    platform::PathText namePart;
-    EXPECT_TRUE(platform::SplitPathText(c.path, directoryPart, namePart, kWindowsPaths));
-    EXPECT_EQ(View(directoryPart), c.directoryPart);
-    EXPECT_EQ(View(namePart), c.namePart);
-  }
+  ExpectSplits({{"b.txt", "", "b.txt"},          {"C:\\data\\b.txt", "C:\\data", "b.txt"},
+                {"C:\\b.txt", "C:\\", "b.txt"},  {"\\b.txt", "\\", "b.txt"},
+                {"C:*.txt", "C:", "*.txt"},      {"C:", "C:", ""},
+                {"a/b\\c.txt", "a/b", "c.txt"},  {"C:/b.txt", "C:/", "b.txt"},
+                {"a\\\\b", "a\\", "b"},          {"data\\", "data", ""}},
+               kWindowsPaths);
   EXPECT_EQ(platform::WithoutTrailingSeparators("C:\\data\\/", kWindowsPaths), "C:\\data");
   EXPECT_EQ(platform::WithoutTrailingSeparators("C:\\\\", kWindowsPaths), "C:\\");
   EXPECT_EQ(platform::WithoutTrailingSeparators("\\", kWindowsPaths), "\\");
