@@ -1,5 +1,7 @@
-// Speed of the block transform (512-byte blocks, both directions) and of the
-// extended product next to a plain double product.
+// Speed of the block transform (512-byte blocks, both directions, by every
+// byte path this processor has), of its two parts (the schedule, which runs
+// the state ahead without the data, and its application to the data), and of
+// the extended product next to a plain double product.
 //
 // Run from a Release build:
 //   cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release &&
@@ -7,21 +9,27 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include <benchmark/benchmark.h>
 
+#include "cipher/block_schedule.h"
+#include "cipher/byte_transform.h"
 #include "cipher/cipher_state.h"
 #include "cipher/exact_product.h"
 #include "cipher/instruction_set.h"
+#include "cipher/keystream.h"
 #include "platform/intro_screen.h"
 
 namespace {
 
+using cipher::BytePath;
+
 constexpr int kBlockLength = 512;
 constexpr int kProducts = 1024;
 
-void PrepareState(cipher::CipherState& state, bool encode) {
+void PrepareState(cipher::CipherState& state, bool encode, BytePath path) {
   std::uint8_t plain[platform::kScreenSize];
   platform::Decipher(platform::StoredIntroImage(0), platform::kScreenSize, plain);
   std::uint8_t initialKey[cipher::kKeySize];
@@ -29,13 +37,26 @@ void PrepareState(cipher::CipherState& state, bool encode) {
     initialKey[i] = static_cast<std::uint8_t>("benchmark key"[i % 13]);
   }
   state.encode = encode;
+  state.bytePath = path;
   cipher::PrepareKey(state, initialKey, platform::kBaseTable, plain + platform::kExcerptOffset);
   cipher::ResetCipher(state);
 }
 
-void TransformBlocks(benchmark::State& run, bool encode) {
+bool Skipped(benchmark::State& run, BytePath path) {
+  if (cipher::BytePathAvailable(path)) {
+    return false;
+  }
+  run.SkipWithError("this processor lacks the instructions of this path");
+  return true;
+}
+
+// Whole blocks, one TransformBlock each, as dataset processing calls it.
+void BM_TransformBlock(benchmark::State& run, bool encode, BytePath path) {
+  if (Skipped(run, path)) {
+    return;
+  }
   static cipher::CipherState state;
-  PrepareState(state, encode);
+  PrepareState(state, encode, path);
   std::uint8_t block[kBlockLength];
   for (int i = 0; i < kBlockLength; ++i) {
     block[i] = static_cast<std::uint8_t>(i);
@@ -47,8 +68,72 @@ void TransformBlocks(benchmark::State& run, bool encode) {
   run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * kBlockLength);
 }
 
-void BM_EncodeBlock512(benchmark::State& run) { TransformBlocks(run, true); }
-void BM_DecodeBlock512(benchmark::State& run) { TransformBlocks(run, false); }
+// The data-independent part alone: pending stirs and rekeys, both
+// generators' key bytes and the check, for a schedule's worth of blocks.
+void BM_Schedule(benchmark::State& run) {
+  static cipher::CipherState state;
+  PrepareState(state, true, BytePath::kFastest);
+  auto schedule = std::make_unique<cipher::BlockSchedule>();
+  for (auto _ : run) {
+    cipher::BeginSchedule(state, *schedule);
+    benchmark::DoNotOptimize(
+        cipher::ScheduleBlocks(state, *schedule, kBlockLength, cipher::kScheduleBlocks));
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * cipher::kScheduleBlocks *
+                        kBlockLength);
+}
+
+// Both generators' key bytes for a block, by each way of forming the products.
+void BM_BlockKeys(benchmark::State& run, cipher::ProductPath path) {
+  if (!cipher::PathAvailable(path)) {
+    run.SkipWithError("this processor lacks the instructions of this path");
+    return;
+  }
+  static cipher::CipherState state;
+  PrepareState(state, true, BytePath::kFastest);
+  cipher::BlockKeyBuffer keys;
+  for (auto _ : run) {
+    cipher::GenerateBlockKeysBy(path, state, kBlockLength, {keys.pass1, keys.pass2});
+    benchmark::DoNotOptimize(keys);
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * kBlockLength);
+}
+
+// The byte work alone: one schedule applied to its blocks again and again.
+void BM_ApplySchedule(benchmark::State& run, bool encode, BytePath path) {
+  if (Skipped(run, path)) {
+    return;
+  }
+  static cipher::CipherState state;
+  PrepareState(state, encode, path);
+  auto schedule = std::make_unique<cipher::BlockSchedule>();
+  cipher::BeginSchedule(state, *schedule);
+  cipher::ScheduleBlocks(state, *schedule, kBlockLength, cipher::kScheduleBlocks);
+  auto data = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(schedule->dataBytes));
+  for (auto _ : run) {
+    cipher::ApplySchedule(*schedule, data.get());
+    benchmark::DoNotOptimize(data.get());
+  }
+  run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * schedule->dataBytes);
+}
+
+BENCHMARK_CAPTURE(BM_TransformBlock, encode_scalar, true, BytePath::kScalar);
+BENCHMARK_CAPTURE(BM_TransformBlock, encode_avx2, true, BytePath::kAvx2);
+BENCHMARK_CAPTURE(BM_TransformBlock, encode_avx512, true, BytePath::kAvx512);
+BENCHMARK_CAPTURE(BM_TransformBlock, decode_scalar, false, BytePath::kScalar);
+BENCHMARK_CAPTURE(BM_TransformBlock, decode_avx2, false, BytePath::kAvx2);
+BENCHMARK_CAPTURE(BM_TransformBlock, decode_avx512, false, BytePath::kAvx512);
+BENCHMARK(BM_Schedule);
+BENCHMARK_CAPTURE(BM_BlockKeys, integer, cipher::ProductPath::kInteger);
+BENCHMARK_CAPTURE(BM_BlockKeys, fused, cipher::ProductPath::kFused);
+BENCHMARK_CAPTURE(BM_BlockKeys, fused_vector, cipher::ProductPath::kFusedVector);
+BENCHMARK_CAPTURE(BM_BlockKeys, fused_vector_avx512, cipher::ProductPath::kFusedVectorAvx512);
+BENCHMARK_CAPTURE(BM_ApplySchedule, encode_scalar, true, BytePath::kScalar);
+BENCHMARK_CAPTURE(BM_ApplySchedule, encode_avx2, true, BytePath::kAvx2);
+BENCHMARK_CAPTURE(BM_ApplySchedule, encode_avx512, true, BytePath::kAvx512);
+BENCHMARK_CAPTURE(BM_ApplySchedule, decode_scalar, false, BytePath::kScalar);
+BENCHMARK_CAPTURE(BM_ApplySchedule, decode_avx2, false, BytePath::kAvx2);
+BENCHMARK_CAPTURE(BM_ApplySchedule, decode_avx512, false, BytePath::kAvx512);
 
 // Operands as the block keystream forms them: significands at the working
 // exponent, in [1, 2).
@@ -169,8 +254,6 @@ void BM_IndependentIntegerProducts(benchmark::State& run) {
   ReportProducts(run);
 }
 
-BENCHMARK(BM_EncodeBlock512);
-BENCHMARK(BM_DecodeBlock512);
 BENCHMARK(BM_IndependentExtendedProducts);
 BENCHMARK(BM_IndependentPlainProducts);
 BENCHMARK(BM_IndependentPlainScalarProducts);

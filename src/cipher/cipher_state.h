@@ -9,6 +9,13 @@ inline constexpr int kKeySize = 256;
 inline constexpr int kExcerptLength = 15;
 inline constexpr int kMaxBlockLength = 1023;
 
+// The way the block transform does its byte work: the portable loops, or
+// vectors of 32 (AVX2) or 64 bytes (AVX-512 with byte permutes). Every way
+// gives the same bytes. kFastest takes AVX-512 where the processor has it and
+// the portable loops elsewhere; a path the processor lacks falls back to the
+// portable loops.
+enum class BytePath : std::uint8_t { kFastest, kScalar, kAvx2, kAvx512 };
+
 struct Generator {
   double a = 0;
   double b = 0;
@@ -27,6 +34,7 @@ struct CipherState {
   bool rekeyPending = false;
   bool encode = true;        // forms 1 and 3
   bool oneUnit = false;      // forms 3 and 4
+  BytePath bytePath = BytePath::kFastest;  // forced to one way only by tests and benchmarks
   std::uint8_t expByte = 0;  // byte 7 of every generator value
   std::uint8_t savedSubst[256] = {};
   std::uint8_t savedInverse[256] = {};

@@ -101,13 +101,16 @@ bool PathAvailable(ProductPath path) {
       return HasFastProduct();
     case ProductPath::kFusedVector:
       return TARVEX5_X86_DISPATCH && HasFastProduct();
+    case ProductPath::kFusedVectorAvx512:
+      return TARVEX5_X86_DISPATCH && HasFastProduct() && ProcessorHasAvx512Vbmi();
   }
   return false;
 }
 
 ProductPath BestProductPath() {
   static const ProductPath kBest = [] {
-    for (ProductPath path : {ProductPath::kFusedVector, ProductPath::kFused}) {
+    for (ProductPath path :
+         {ProductPath::kFusedVectorAvx512, ProductPath::kFusedVector, ProductPath::kFused}) {
       if (PathAvailable(path)) {
         return path;
       }
@@ -118,8 +121,10 @@ ProductPath BestProductPath() {
 }
 
 int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int steps, int groups,
-                      BlockKeys& keys) {
+                      const BlockKeys& keys) {
   switch (path) {
+    case ProductPath::kFusedVectorAvx512:
+      return RunBothFusedVectorAvx512(gen1, gen2, steps, groups, keys);
     case ProductPath::kFusedVector:
       return RunBothFusedVector(gen1, gen2, steps, groups, keys);
     case ProductPath::kFused:
@@ -130,7 +135,7 @@ int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int st
   return RunBothInteger(gen1, gen2, steps, groups, keys);
 }
 
-void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys& keys) {
+void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const BlockKeys& keys) {
   const int groups = n / kGroupLength;
   const int steps = (n + kGroupLength - 1) / kGroupLength;
   const std::uint64_t shift = ExponentShift(state.expByte);
@@ -148,7 +153,7 @@ void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys&
   FinishPass(state, 2, stop, steps, steps, keys.pass2);
 }
 
-void GenerateBlockKeys(CipherState& state, int n, BlockKeys& keys) {
+void GenerateBlockKeys(CipherState& state, int n, const BlockKeys& keys) {
   GenerateBlockKeysBy(BestProductPath(), state, n, keys);
 }
 

@@ -77,11 +77,18 @@ inline void StoreGroupKey(std::uint8_t* destination, std::uint64_t key) {
   }
 }
 
-// The key bytes of one block for both passes: byte i belongs to byte i of the
-// block (counted from 0); bytes past the block length are unspecified.
+// Where the key bytes of one block go, for both passes: byte i belongs to
+// byte i of the block (counted from 0). A block of n bytes fills n rounded up
+// to a whole group; bytes past the block length are unspecified.
 struct BlockKeys {
-  std::uint8_t pass1[kMaxGroups * kGroupLength];
-  std::uint8_t pass2[kMaxGroups * kGroupLength];
+  std::uint8_t* pass1;
+  std::uint8_t* pass2;
+};
+
+// Room for the key bytes of one block of any length.
+struct BlockKeyBuffer {
+  alignas(64) std::uint8_t pass1[kMaxGroups * kGroupLength];
+  alignas(64) std::uint8_t pass2[kMaxGroups * kGroupLength];
 };
 
 // Runs both generators through a block of `n` bytes (1..1023), one step per
@@ -92,6 +99,6 @@ struct BlockKeys {
 // including the tail's, without touching the flags. Both directions of the
 // block transform call this before they touch the data, so they reseed from the
 // same positions.
-void GenerateBlockKeys(CipherState& state, int n, BlockKeys& keys);
+void GenerateBlockKeys(CipherState& state, int n, const BlockKeys& keys);
 
 }  // namespace cipher

@@ -17,6 +17,7 @@ enum class ProductPath {
   kInteger,      // the integer extended product (every processor)
   kFused,        // scalar fused multiply-add path
   kFusedVector,  // both generators in one x86 vector register, with FMA
+  kFusedVectorAvx512,  // the same, the key bytes formed after the steps by AVX-512 byte permutes
 };
 
 // Whether `path` can run on this processor and build.
@@ -31,14 +32,17 @@ ProductPath BestProductPath();
 // only within the first `groups` steps). Returns that step's index (its step
 // taken and keys written, the reseed not done), or `steps`.
 int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int steps, int groups,
-                      BlockKeys& keys);
+                      const BlockKeys& keys);
 
 // GenerateBlockKeys (generator.h) by a chosen path.
-void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, BlockKeys& keys);
+void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const BlockKeys& keys);
 
 // The paths' own loops (keystream_portable.cpp, keystream_x86.cpp).
-int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys);
-int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys);
-int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys);
+int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
+int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys);
+int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
+                       const BlockKeys& keys);
+int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
+                             const BlockKeys& keys);
 
 }  // namespace cipher

@@ -36,7 +36,7 @@ TARVEX5_ALWAYS_INLINE void StepScaled(Generator& gen) {
 
 template <class Product>
 TARVEX5_ALWAYS_INLINE int RunBoth(Generator& gen1, Generator& gen2, int steps, int groups,
-                                  BlockKeys& keys) {
+                                  const BlockKeys& keys) {
   // Local copies: the key stores could alias the generators, which would put
   // a store and a load into every step's chain of products.
   Generator one = gen1;
@@ -58,12 +58,12 @@ TARVEX5_ALWAYS_INLINE int RunBoth(Generator& gen1, Generator& gen2, int steps, i
 
 }  // namespace
 
-int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys) {
+int RunBothInteger(Generator& gen1, Generator& gen2, int steps, int groups, const BlockKeys& keys) {
   return RunBoth<IntegerProduct>(gen1, gen2, steps, groups, keys);
 }
 
 TARVEX5_TARGET_FMA int RunBothFused(Generator& gen1, Generator& gen2, int steps, int groups,
-                                    BlockKeys& keys) {
+                                    const BlockKeys& keys) {
   return RunBoth<FusedProduct>(gen1, gen2, steps, groups, keys);
 }
 

@@ -2,16 +2,16 @@
 // low lane and generator 2 in the high lane of one vector register, so both
 // chains of products run in the same instructions, and the fraction masks stay
 // in the vector unit (a detour through the integer registers would lengthen
-// every step's chain).
+// every step's chain). Where AVX-512 is at hand, the test of the products and
+// the key bytes leave the stepping loop for bulk work on 512-bit vectors.
 
 #include "cipher/instruction_set.h"
 #include "cipher/keystream.h"
 
 #if TARVEX5_X86_DISPATCH
 
-#include <immintrin.h>
-
 #include "cipher/exact_product.h"
+#include "cipher/x86_intrinsics.h"
 
 namespace cipher {
 
@@ -54,27 +54,23 @@ TARVEX5_TARGET_FMA inline void StoreKeyOfLanes(std::uint8_t* destination, __m128
   _mm_storel_epi64(reinterpret_cast<__m128i*>(destination), key);
 }
 
-}  // namespace
+// One step of both generators.
+TARVEX5_TARGET_FMA inline void StepLanes(__m128d& a, __m128d& b) {
+  const __m128d nextA = FractionOfLanes(ProductOfLanes(a, b));
+  const __m128d nextB = FractionOfLanes(a);
+  a = ProductOfLanes(nextA, nextA);
+  b = ProductOfLanes(nextB, nextB);
+}
 
-TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
-                                          BlockKeys& keys) {
-  __m128d a = _mm_set_pd(gen2.a, gen1.a);
-  __m128d b = _mm_set_pd(gen2.b, gen1.b);
-  const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
-  int i = 0;
-  for (; i < steps; ++i) {
-    StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
-    StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
-    const __m128d nextA = FractionOfLanes(ProductOfLanes(a, b));
-    const __m128d nextB = FractionOfLanes(a);
-    a = ProductOfLanes(nextA, nextA);
-    b = ProductOfLanes(nextB, nextB);
-    // Bit 0: generator 1 is back (it counts only after whole groups); bit 1: generator 2.
-    const int back = _mm_movemask_pd(_mm_cmpeq_pd(a, ref)) & (i < groups ? 3 : 2);
-    if (back != 0) [[unlikely]] {
-      break;
-    }
-  }
+// Whether a generator is back at its reference value after step `i`: bit 0
+// for generator 1 (it counts only after whole groups), bit 1 for generator 2.
+TARVEX5_TARGET_FMA inline int BackOfLanes(__m128d a, __m128d ref, int i, int groups) {
+  return _mm_movemask_pd(_mm_cmpeq_pd(a, ref)) & (i < groups ? 3 : 2);
+}
+
+// Puts the lanes back into the generators; returns `i`.
+TARVEX5_TARGET_FMA inline int StoreLanes(Generator& gen1, Generator& gen2, __m128d a, __m128d b,
+                                         int i) {
   alignas(16) double as[2];
   alignas(16) double bs[2];
   _mm_store_pd(as, a);
@@ -86,14 +82,199 @@ TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int 
   return i;
 }
 
+// The AVX-512 loop takes its steps a window at a time.
+constexpr int kWindow = 8;
+
+// Where the key bytes of four steps come from, in the 64 bytes of their `a`
+// values (step j's lanes at 16 j) followed by the 64 of their `b` values: the
+// first 32 bytes are pass 1's keys (generator 1's lanes), the next 32 pass
+// 2's, as StoreKeyOfLanes picks them. The folded bytes (b.b1 into offset 0,
+// a.b1 into offset 4) come from a second look-up.
+struct KeyIndices {
+  std::uint8_t kept[64];
+  std::uint8_t folded[64];
+};
+
+constexpr KeyIndices MakeKeyIndices() {
+  KeyIndices indices{};
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int j = 0; j < 4; ++j) {
+      for (int t = 0; t < kGroupLength; ++t) {
+        const int out = 32 * pass + kGroupLength * j + t;
+        const int lane = 16 * j + 8 * pass;
+        indices.kept[out] = static_cast<std::uint8_t>((t < 4 ? lane : 64 + lane) + 5 - t % 4);
+        const int folded = t == 0 ? 64 + lane + 1 : lane + 1;
+        indices.folded[out] = static_cast<std::uint8_t>(t % 4 == 0 ? folded : 0);
+      }
+    }
+  }
+  return indices;
+}
+
+alignas(64) constexpr KeyIndices kKeyIndices = MakeKeyIndices();
+
+// The lanes where the plain product `p` of `x` and `y` is not the extended
+// product (ProductOfLanes' test, eight lanes at once).
+TARVEX5_TARGET_AVX512_VL inline unsigned InexactLanes(__m512d x, __m512d y, __m512d p) {
+  const __m512d e = _mm512_fmsub_pd(x, y, p);
+  const __m512i nearTie =
+      _mm512_add_epi64(_mm512_and_si512(_mm512_castpd_si512(p),
+                                        _mm512_set1_epi64(static_cast<long long>(kExponentMask))),
+                       _mm512_set1_epi64(0x000FFC0000000000 - (std::int64_t{54} << 52)));
+  const __m512i eMagnitude = _mm512_and_si512(
+      _mm512_castpd_si512(e), _mm512_set1_epi64(static_cast<long long>(~kSignMask)));
+  return _mm512_cmpge_epi64_mask(eMagnitude, nearTie);
+}
+
+TARVEX5_TARGET_AVX512_VL inline __m512d FractionOfEightLanes(__m512d v) {
+  return _mm512_castsi512_pd(_mm512_ternarylogic_epi64(
+      _mm512_castpd_si512(v), _mm512_set1_epi64(static_cast<long long>(kFractionMask)),
+      _mm512_castpd_si512(_mm512_set1_pd(1.0)), 0xEA));  // (v & mask) | one
+}
+
+// Whether all four steps from the values `a`, `b` (four steps' lanes) to the
+// values `aAfter`, `bAfter` formed their plain products exactly: a * b, and
+// the square of either fraction.
+TARVEX5_TARGET_AVX512_VL inline bool FourStepsExact(__m512d a, __m512d b, __m512d aAfter,
+                                                    __m512d bAfter) {
+  const __m512d product = _mm512_mul_pd(a, b);
+  const __m512d nextA = FractionOfEightLanes(product);
+  const __m512d nextB = FractionOfEightLanes(a);
+  return (InexactLanes(a, b, product) | InexactLanes(nextA, nextA, aAfter) |
+          InexactLanes(nextB, nextB, bAfter)) == 0;
+}
+
+// The key bytes of four steps whose values are `a` and `b`.
+TARVEX5_TARGET_AVX512_VL inline void StoreKeysOfFourSteps(__m512d a, __m512d b,
+                                                         std::uint8_t* pass1,
+                                                         std::uint8_t* pass2) {
+  const __m512i as = _mm512_castpd_si512(a);
+  const __m512i bs = _mm512_castpd_si512(b);
+  const __m512i keys = _mm512_xor_si512(
+      _mm512_permutex2var_epi8(as, _mm512_load_si512(kKeyIndices.kept), bs),
+      _mm512_maskz_permutex2var_epi8(0x1111111111111111, as,
+                                     _mm512_load_si512(kKeyIndices.folded), bs));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(pass1), _mm512_castsi512_si256(keys));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(pass2), _mm512_extracti64x4_epi64(keys, 1));
+}
+
+// Four steps' values, step j in quadwords 2j and 2j + 1.
+TARVEX5_TARGET_AVX512_VL inline __m512d Join(__m128d v0, __m128d v1, __m128d v2, __m128d v3) {
+  __m512 joined = _mm512_castps128_ps512(_mm_castpd_ps(v0));
+  joined = _mm512_insertf32x4(joined, _mm_castpd_ps(v1), 1);
+  joined = _mm512_insertf32x4(joined, _mm_castpd_ps(v2), 2);
+  return _mm512_castps_pd(_mm512_insertf32x4(joined, _mm_castpd_ps(v3), 3));
+}
+
+// The values after each of four steps: steps 1..3 of `values`, step 0 of `next`.
+TARVEX5_TARGET_AVX512_VL inline __m512d After(__m512d next, __m512d values) {
+  return _mm512_castsi512_pd(
+      _mm512_alignr_epi64(_mm512_castpd_si512(next), _mm512_castpd_si512(values), 2));
+}
+
+// Takes a whole window of steps by plain products alone, then tests them and
+// forms their key bytes in bulk. Returns false, with `a`, `b` and the key
+// bytes as they were, when a generator came back in the window or a product
+// needs the integer path.
+TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128d ref, int start,
+                                               int groups, std::uint8_t* pass1,
+                                               std::uint8_t* pass2) {
+  __m128d as[kWindow + 1];
+  __m128d bs[kWindow + 1];
+  as[0] = a;
+  bs[0] = b;
+  int back = 0;
+#pragma GCC unroll 8
+  for (int w = 0; w < kWindow; ++w) {
+    const __m128d nextA = FractionOfLanes(_mm_mul_pd(as[w], bs[w]));
+    const __m128d nextB = FractionOfLanes(as[w]);
+    as[w + 1] = _mm_mul_pd(nextA, nextA);
+    bs[w + 1] = _mm_mul_pd(nextB, nextB);
+    back |= BackOfLanes(as[w + 1], ref, start + w, groups);
+  }
+  if (back != 0) [[unlikely]] {
+    return false;
+  }
+  const __m512d a0 = Join(as[0], as[1], as[2], as[3]);
+  const __m512d a1 = Join(as[4], as[5], as[6], as[7]);
+  const __m512d b0 = Join(bs[0], bs[1], bs[2], bs[3]);
+  const __m512d b1 = Join(bs[4], bs[5], bs[6], bs[7]);
+  const __m512d aEnd = _mm512_castpd128_pd512(as[kWindow]);
+  const __m512d bEnd = _mm512_castpd128_pd512(bs[kWindow]);
+  if (!FourStepsExact(a0, b0, After(a1, a0), After(b1, b0)) ||
+      !FourStepsExact(a1, b1, After(aEnd, a1), After(bEnd, b1))) [[unlikely]] {
+    return false;
+  }
+  StoreKeysOfFourSteps(a0, b0, pass1, pass2);
+  StoreKeysOfFourSteps(a1, b1, pass1 + 4 * kGroupLength, pass2 + 4 * kGroupLength);
+  a = as[kWindow];
+  b = bs[kWindow];
+  return true;
+}
+
+}  // namespace
+
+TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
+                                          const BlockKeys& keys) {
+  __m128d a = _mm_set_pd(gen2.a, gen1.a);
+  __m128d b = _mm_set_pd(gen2.b, gen1.b);
+  const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
+  int i = 0;
+  for (; i < steps; ++i) {
+    StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
+    StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
+    StepLanes(a, b);
+    if (BackOfLanes(a, ref, i, groups) != 0) [[unlikely]] {
+      break;
+    }
+  }
+  return StoreLanes(gen1, gen2, a, b, i);
+}
+
+// A window of steps at a time, the stepping loop forms plain products only;
+// their test and the key bytes follow in bulk, so the chain of products runs
+// with few other instructions to delay it. A window in which a product needs
+// the integer path or a generator comes back, and a last short one, are
+// taken again step by step as RunBothFusedVector takes them.
+TARVEX5_TARGET_AVX512_VL int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps,
+                                                      int groups, const BlockKeys& keys) {
+  __m128d a = _mm_set_pd(gen2.a, gen1.a);
+  __m128d b = _mm_set_pd(gen2.b, gen1.b);
+  const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
+  int i = 0;
+  while (i < steps) {
+    if (steps - i >= kWindow && TryWindow(a, b, ref, i, groups, keys.pass1 + kGroupLength * i,
+                                          keys.pass2 + kGroupLength * i)) {
+      i += kWindow;
+      continue;
+    }
+    const int end = steps - i < kWindow ? steps : i + kWindow;
+    for (; i < end; ++i) {
+      StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
+      StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
+      StepLanes(a, b);
+      if (BackOfLanes(a, ref, i, groups) != 0) [[unlikely]] {
+        return StoreLanes(gen1, gen2, a, b, i);
+      }
+    }
+  }
+  return StoreLanes(gen1, gen2, a, b, i);
+}
+
 }  // namespace cipher
 
 #else
 
 namespace cipher {
 
-// Not reached: PathAvailable() is false for this path off x86.
-int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups, BlockKeys& keys) {
+// Not reached: PathAvailable() is false for these paths off x86.
+int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
+                             const BlockKeys& keys) {
+  return RunBothFused(gen1, gen2, steps, groups, keys);
+}
+
+int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
+                       const BlockKeys& keys) {
   return RunBothFused(gen1, gen2, steps, groups, keys);
 }
 

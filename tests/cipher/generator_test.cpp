@@ -62,7 +62,8 @@ TEST(Generator, BlockKeysFollowTheStepByStepGenerators) {
       {512, 64, 64}, {13, 2, 0},  {13, 0, 2},  {13, 1, 1},  {1023, 128, 128},
   };
   using cipher::ProductPath;
-  for (ProductPath path : {ProductPath::kInteger, ProductPath::kFused, ProductPath::kFusedVector}) {
+  for (ProductPath path : {ProductPath::kInteger, ProductPath::kFused, ProductPath::kFusedVector,
+                           ProductPath::kFusedVectorAvx512}) {
     if (!cipher::PathAvailable(path)) {
       continue;
     }
@@ -84,8 +85,8 @@ TEST(Generator, BlockKeysFollowTheStepByStepGenerators) {
         }
         CipherState literal = state;
 
-        cipher::BlockKeys keys;
-        cipher::GenerateBlockKeysBy(path, state, c.n, keys);
+        cipher::BlockKeyBuffer keys;
+        cipher::GenerateBlockKeysBy(path, state, c.n, {keys.pass1, keys.pass2});
         ExpectStepByStep(literal, 1, c.n, keys.pass1);
         ExpectStepByStep(literal, 2, c.n, keys.pass2);
         cipher_test::ExpectSameRunningState(literal, state);
