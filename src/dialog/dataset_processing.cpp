@@ -33,7 +33,7 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   Line second;
   Add(second, state, Msg::LengthSecondLine);
   Line& named = english ? first : second;
-  Add(named, name);
+  AddName(named, name);
   Add(named, state, Msg::LengthNameEnd);
   AddScientific(second, static_cast<double>(kMaxDatasetLength));
   Add(second, state, Msg::StampEnd);

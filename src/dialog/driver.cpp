@@ -70,6 +70,19 @@ void RunDialog(RunState& state) {
   (void)Checked(state, RunProcessing(state));
 }
 
+// The fields through which key material passes: the console buffer (typed
+// keys and overlays), the parameter and answer texts (parameters 6 and 12,
+// secret lines read after an error), InitialKey, KeyBackup and the cipher.
+// Kept out of swap while the run lasts.
+void ForEachKeyField(RunState& state, void (*action)(void*, std::size_t)) {
+  action(&state.console, sizeof state.console);
+  action(&state.ParameterText, sizeof state.ParameterText);
+  action(&state.AnswerText, sizeof state.AnswerText);
+  action(state.InitialKey, sizeof state.InitialKey);
+  action(state.KeyBackup, sizeof state.KeyBackup);
+  action(&state.cipher, sizeof state.cipher);
+}
+
 // The terminal is given back even if a way out missed RestoreInput, and key
 // material (the key as typed in the console buffer, parameter 6, the control
 // copy, InitialKey, KeyBackup, the cipher's saved state) does not outlive the
@@ -80,6 +93,7 @@ void LeaveNoTrace(RunState& state) {
   }
   static_assert(std::is_trivially_destructible_v<RunState>, "RunState is wiped as plain bytes");
   platform::WipeBytes(&state, sizeof state);
+  ForEachKeyField(state, platform::UnlockMemory);
 }
 
 }  // namespace
@@ -88,6 +102,7 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   platform::PrepareProcess();
   // One record for the whole run, allocated once.
   auto state = std::make_unique<RunState>();
+  ForEachKeyField(*state, platform::LockMemory);
   platform::OpenConsole(state->console, surroundings.input, surroundings.output);
   state->introPauseMs = surroundings.introPauseMs;
   state->textCharset = surroundings.charset;

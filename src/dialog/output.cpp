@@ -1,5 +1,6 @@
 #include "dialog/output.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,57 @@ void WriteLogBytes(RunState& state, std::string_view bytes) {
   if (!platform::WriteOutputFile(state.ControlLog, bytes.data(), bytes.size())) {
     ReportLogWriteFailure(state);
   }
+}
+
+void WriteConsoleBytes(RunState& state, std::string_view bytes) {
+  platform::WriteBytes(state.console, bytes.data(), bytes.size());
+}
+
+bool IsControlByte(char byte) {
+  const auto code = static_cast<unsigned char>(byte);
+  return code < 0x20 || code == 0x7F;
+}
+
+void AddVisibleControl(Line& line, char byte) {
+  switch (byte) {
+    case '\r':
+      Add(line, "\\r");
+      return;
+    case '\n':
+      Add(line, "\\n");
+      return;
+    case '\t':
+      Add(line, "\\t");
+      return;
+    default: {
+      char form[8];
+      std::snprintf(form, sizeof form, "\\x%02X", static_cast<unsigned char>(byte));
+      Add(line, form);
+      return;
+    }
+  }
+}
+
+// A backslash before one of these would be read as the start of a visible
+// form: "\\", "\r", "\n", "\t", "\x1B", or a control byte's own form.
+bool ContinuesVisibleForm(char next) {
+  return next == '\\' || next == 'r' || next == 'n' || next == 't' || next == 'x' ||
+         IsControlByte(next);
+}
+
+// `start`, `name` in its visible form a part at a time (each part fitting a
+// Line), `end` and `lineEnd`, through `write`.
+void WriteFramedTo(RunState& state, void (*write)(RunState&, std::string_view), std::string_view start,
+                   std::string_view name, std::string_view end, std::string_view lineEnd) {
+  constexpr std::size_t kPart = kLineCapacity / 4;
+  write(state, start);
+  for (std::size_t part = 0; part < name.size(); part += kPart) {
+    Line visible;
+    AddNamePart(visible, name, part, std::min(name.size(), part + kPart));
+    write(state, View(visible));
+  }
+  write(state, end);
+  write(state, lineEnd);
 }
 
 }  // namespace
@@ -52,9 +104,29 @@ void Add(Line& line, const RunState& state, Msg message) {
   AddOwnText(line, state, Text(message, state.Language));
 }
 
+void AddName(Line& line, std::string_view name, const platform::PathSyntax& syntax) {
+  AddNamePart(line, name, 0, name.size(), syntax);
+}
+
+void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end,
+                 const platform::PathSyntax& syntax) {
+  const bool backslashSeparates = platform::IsSeparator('\\', syntax);
+  for (std::size_t i = begin; i < end; ++i) {
+    const char byte = name[i];
+    if (IsControlByte(byte)) {
+      AddVisibleControl(line, byte);
+    } else if (byte == '\\' && !backslashSeparates && i + 1 < name.size() &&
+               ContinuesVisibleForm(name[i + 1])) {
+      Add(line, "\\\\");
+    } else {
+      Add(line, std::string_view(&byte, 1));
+    }
+  }
+}
+
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after) {
   Add(line, state, before);
-  Add(line, text);
+  AddName(line, text);
   Add(line, state, after);
 }
 
@@ -105,16 +177,9 @@ void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg
   Add(start, state, before);
   Line end;
   Add(end, state, after);
-  const std::string_view pieces[] = {View(start), name, View(end)};
   CloseProgressLine(state);
-  for (std::string_view piece : pieces) {
-    platform::WriteBytes(state.console, piece.data(), piece.size());
-  }
-  platform::WriteLineEnd(state.console);
-  for (std::string_view piece : pieces) {
-    WriteLogBytes(state, piece);
-  }
-  WriteLogBytes(state, "\r\n");
+  WriteFramedTo(state, WriteConsoleBytes, View(start), name, View(end), "\n");
+  WriteFramedTo(state, WriteLogBytes, View(start), name, View(end), "\r\n");
 }
 
 void WriteLogOwnText(RunState& state, std::string_view text) {

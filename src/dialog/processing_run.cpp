@@ -280,6 +280,7 @@ Flow RunProcessing(RunState& state) {
   platform::CloseTextDataset(run.list);
   ReleaseProcessed(state.processed);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
+  platform::RestoreInterrupts();
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);
   if (state.interrupted) {

@@ -1,10 +1,15 @@
 #include "dialog/questions.h"
 
+#include <algorithm>
+
 #include "dialog/output.h"
 
 namespace dialog {
 
 namespace {
+
+// Stands for each character of an answer that may have been typed in secret.
+constexpr char kMaskedCharacter = '*';
 
 // Leading blanks, then digits only; `allowSign` admits one "+" or "-".
 bool ParseDecimal(std::string_view text, bool allowSign, long minimum, long maximum, int& value) {
@@ -48,6 +53,34 @@ bool InvalidParameterGiven(const RunState& state) {
 void AddInvalidLineStart(Line& line, const RunState& state) {
   Add(line, state, Msg::ParameterThe);
   AddNumber(line, state.QuestionNumber);
+}
+
+// Writes the menu and reads answers until one is allowed; each wrong one gets
+// the correction line, masked when it may be secret.
+Flow AskMenu(RunState& state, const Msg* lines, int lineCount, AllowedAnswers allowed,
+             FailedInput failed, int& answer) {
+  for (int i = 0; i < lineCount; ++i) {
+    SayConsole(state, lines[i]);
+  }
+  SayPrompt(state, Msg::MenuPrompt);
+  for (;;) {
+    if (!ReadAnswerLine(state, state.AnswerText)) {
+      return Terminate(state);
+    }
+    int value = 0;
+    if (ParseMenuNumber(platform::View(state.AnswerText), value) && value <= 9 &&
+        (allowed & (1u << value)) != 0) {
+      answer = value;
+      return Flow::Go;
+    }
+    ShortText masked;
+    masked.length = state.AnswerText.length;
+    std::fill(masked.chars, masked.chars + masked.length, kMaskedCharacter);
+    const ShortText& shown = failed == FailedInput::Secret ? masked : state.AnswerText;
+    Line line;
+    AddFramed(line, state, Msg::WrongInputBegin, platform::View(shown), Msg::WrongInputEnd);
+    WritePrompt(state, line);
+  }
 }
 
 }  // namespace
@@ -131,32 +164,18 @@ bool ReadAnswerLine(RunState& state, PathText& text) { return ReadLineInto(state
 
 Flow ReadMenuAnswer(RunState& state, const Msg* lines, int lineCount, AllowedAnswers allowed,
                     int& answer) {
-  for (int i = 0; i < lineCount; ++i) {
-    SayConsole(state, lines[i]);
-  }
-  SayPrompt(state, Msg::MenuPrompt);
-  for (;;) {
-    if (!ReadAnswerLine(state, state.AnswerText)) {
-      return Terminate(state);
-    }
-    int value = 0;
-    if (ParseMenuNumber(platform::View(state.AnswerText), value) && value <= 9 &&
-        (allowed & (1u << value)) != 0) {
-      answer = value;
-      return Flow::Go;
-    }
-    Line line;
-    AddFramed(line, state, Msg::WrongInputBegin, platform::View(state.AnswerText), Msg::WrongInputEnd);
-    WritePrompt(state, line);
-  }
+  return AskMenu(state, lines, lineCount, allowed, FailedInput::Shown, answer);
 }
 
-Flow AskRepeatOrTerminate(RunState& state) {
+Flow AskRepeatOrTerminate(RunState& state, FailedInput failed) {
   // Characters left on the line that held the error belong to the failed input.
   platform::FinishCurrentLine(state.console);
+  if (failed == FailedInput::Secret) {
+    platform::DiscardTypeAhead(state.console);
+  }
   static constexpr Msg kLines[] = {Msg::RepeatQuestion, Msg::RepeatOne, Msg::RepeatNine};
   int answer = 0;
-  if (ReadMenuAnswer(state, kLines, 3, Answers({1, 9}), answer) == Flow::Stop) {
+  if (AskMenu(state, kLines, 3, Answers({1, 9}), failed, answer) == Flow::Stop) {
     return Flow::Stop;
   }
   if (answer == 9) {

@@ -68,10 +68,15 @@ inline void TakeBracketed(RunState& state, char closing) { TakeBracketed(state, 
 [[nodiscard]] bool ReadAnswerLine(RunState& state, ShortText& text);
 [[nodiscard]] bool ReadAnswerLine(RunState& state, PathText& text);
 
-// Asks "Do you want 1 to repeat ... or 9 to terminate ?". Go means repeat;
-// on 9 (or the end of the input) the termination line is written and Stop
-// returned.
-[[nodiscard]] Flow AskRepeatOrTerminate(RunState& state);
+// Whether the input that failed was typed without echo.
+enum class FailedInput { Shown, Secret };
+
+// Asks "Do you want 1 to repeat ... or 9 to terminate ?" after the rest of
+// the failed line is dropped. Go means repeat; on 9 (or the end of the
+// input) the termination line is written and Stop returned. After `Secret`
+// input, the lines typed ahead may be secret too: a terminal drops them all,
+// and a wrong answer is shown as one "*" per character.
+[[nodiscard]] Flow AskRepeatOrTerminate(RunState& state, FailedInput failed);
 
 // The termination line on the console and in the log.
 void TerminateProgram(RunState& state);

@@ -9,6 +9,7 @@ namespace key {
 
 namespace {
 
+using dialog::FailedInput;
 using dialog::Flow;
 using dialog::Msg;
 using dialog::RunState;
@@ -113,12 +114,13 @@ Flow ReportWrongCharacter(RunState& state, const PassResult& result) {
   dialog::Add(line, state, Msg::WrongHexBegin);
   // Nothing typed without echo is ever shown, not even a wrong character.
   const char character = Hidden(state) ? kMaskedCharacter : static_cast<char>(result.character);
-  dialog::Add(line, std::string_view(&character, 1));
+  dialog::AddName(line, std::string_view(&character, 1));
   dialog::Add(line, state, Msg::WrongHexAtPosition);
   dialog::AddNumber(line, result.position, 4);
   dialog::Add(line, state, Msg::FullStop);
   dialog::WriteConsoleLine(state, line);
-  if (dialog::AskRepeatOrTerminate(state) == Flow::Stop) {
+  if (dialog::AskRepeatOrTerminate(state, Hidden(state) ? FailedInput::Secret : FailedInput::Shown) ==
+      Flow::Stop) {
     return Flow::Stop;
   }
   dialog::SayConsole(state, Msg::RepeatHexKeyInput);
@@ -131,7 +133,7 @@ Flow ReportWrongCharacter(RunState& state, const PassResult& result) {
 Flow ReportMismatch(RunState& state) {
   RestoreInput(state);
   dialog::SayConsole(state, Msg::KeyInputsDiffer);
-  if (dialog::AskRepeatOrTerminate(state) == Flow::Stop) {
+  if (dialog::AskRepeatOrTerminate(state, FailedInput::Secret) == Flow::Stop) {
     return Flow::Stop;
   }
   dialog::SayConsole(state, Msg::RepeatKeyInput);

@@ -14,6 +14,7 @@ namespace overlay {
 
 namespace {
 
+using dialog::FailedInput;
 using dialog::Flow;
 using dialog::Msg;
 using dialog::RunState;
@@ -97,7 +98,8 @@ void UncoverScreen(RunState& state) {
 Flow ReportError(RunState& state, const ParseResult& result) {
   UncoverScreen(state);
   WriteInfoMessage(state, InfoSource::Keyboard, result);
-  if (dialog::AskRepeatOrTerminate(state) == Flow::Stop) {
+  if (dialog::AskRepeatOrTerminate(state, Hidden(state) ? FailedInput::Secret : FailedInput::Shown) ==
+      Flow::Stop) {
     return Flow::Stop;
   }
   dialog::SayBoth(state, Msg::ReenterOverlay);
@@ -110,7 +112,7 @@ Flow ReportError(RunState& state, const ParseResult& result) {
 Flow ReportMismatch(RunState& state) {
   key::RestoreInput(state);
   SayLines(state, Msg::OverlayInputsDiffer);
-  if (dialog::AskRepeatOrTerminate(state) == Flow::Stop) {
+  if (dialog::AskRepeatOrTerminate(state, FailedInput::Secret) == Flow::Stop) {
     return Flow::Stop;
   }
   dialog::SayConsole(state, Msg::ReenterOverlay);

@@ -27,7 +27,7 @@ void AddWrongCharacter(MessageLines& message, const RunState& state, const Parse
                        bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
   const char character = masked ? kMasked : static_cast<char>(result.character);
-  AddRaw(message, std::string_view(&character, 1));
+  AddName(message, std::string_view(&character, 1));
   AddText(message, state, end);
   AddDecimal(message, result.place);
   AddText(message, state, Msg::CharacterPlaceEnd);
@@ -38,7 +38,7 @@ void AddTooLarge(MessageLines& message, const RunState& state, const ParseResult
                  bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
   if (masked) {
-    AddRaw(message, std::string_view(&kMasked, 1));
+    AddName(message, std::string_view(&kMasked, 1));
   } else {
     AddDecimal(message, result.number);
   }
@@ -121,7 +121,7 @@ void WriteDatasetMessage(RunState& state, MessageLines& message) {
   DropFinalFullStop(message);
   NewLine(message);
   AddText(message, state, Msg::InOverlayDatasetBegin);
-  AddRaw(message, platform::View(state.OverlayDatasetName));
+  AddName(message, platform::View(state.OverlayDatasetName));
   AddText(message, state, Msg::InOverlayDatasetEnd);
   WriteBoth(state, message);
 }

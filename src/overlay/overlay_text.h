@@ -1,8 +1,8 @@
 #pragma once
 // Messages of the overlay that the two languages cut into a different number
 // of lines: a "\n" inside a catalogue text starts a new line there. Names,
-// characters and numbers are appended as they are and never break a line, so
-// a line end typed into the overlay information stays inside its line.
+// characters and numbers never break a line: a line end typed into the
+// overlay information is written in its visible form inside its line.
 
 #include <string_view>
 
@@ -19,8 +19,9 @@ struct MessageLines {
 
 // Appends the catalogue text of `message`, breaking the line at each "\n".
 void AddText(MessageLines& message, const dialog::RunState& state, dialog::Msg id);
-// Appends `text` (a name, a character) unchanged to the current line.
-void AddRaw(MessageLines& message, std::string_view text);
+// Appends `text` (a name, a character) in its visible form (dialog::AddName)
+// to the current line.
+void AddName(MessageLines& message, std::string_view text);
 // Appends `value` in decimal, no leading blanks.
 void AddDecimal(MessageLines& message, long long value);
 // Drops the full stop that ends the last line, if it ends with one.

@@ -9,6 +9,14 @@ namespace platform {
 
 namespace {
 
+bool IsLineEnd(int byte) { return byte == '\r' || byte == '\n'; }
+
+void EndInput(Console& console) {
+  console.atEnd = true;
+  console.atLineStart = true;
+  console.begin = console.end = 0;
+}
+
 // Refills the buffer; false at the end of the input or on a read error.
 bool Fill(Console& console) {
   if (console.atEnd) {
@@ -16,8 +24,7 @@ bool Fill(Console& console) {
   }
   const std::size_t n = ReadConsoleBytes(console, console.buffer, sizeof console.buffer);
   if (n == 0) {
-    console.atEnd = true;
-    console.atLineStart = true;
+    EndInput(console);
     return false;
   }
   console.begin = 0;
@@ -40,6 +47,10 @@ int PeekByte(Console& console) {
         continue;
       }
     }
+    if (console.lineLength >= kMaxLineLength && !IsLineEnd(byte)) {
+      EndInput(console);
+      return -1;
+    }
     return byte;
   }
 }
@@ -48,7 +59,8 @@ int ReadByte(Console& console) {
   const int byte = PeekByte(console);
   if (byte >= 0) {
     ++console.begin;
-    console.atLineStart = byte == '\r' || byte == '\n';
+    console.atLineStart = IsLineEnd(byte);
+    console.lineLength = console.atLineStart ? 0 : console.lineLength + 1;
   }
   return byte;
 }

@@ -18,6 +18,9 @@
 namespace platform {
 
 inline constexpr std::size_t kConsoleBufferSize = 4096;
+// A line that runs longer without a line end ends the input: nobody types it,
+// and an endless stream (/dev/zero) must not keep the program reading.
+inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 
 struct Console {
   std::intptr_t input = -1;       // the console input: a descriptor (POSIX) or handle (Win32)
@@ -29,6 +32,7 @@ struct Console {
   bool atLineStart = true;        // the last byte consumed ended a line (or none was consumed)
   bool echoIsOff = false;         // between SetEcho(false) and SetEcho(true)
   bool writeFailed = false;       // a write to the output failed (the output went away)
+  std::size_t lineLength = 0;     // bytes consumed since the last line end
   std::size_t begin = 0;          // unread bytes are buffer[begin, end)
   std::size_t end = 0;
   unsigned char buffer[kConsoleBufferSize];
@@ -57,7 +61,8 @@ int TerminalColumns(const Console& console);
 TextCharset UserCharset();
 
 // The next input byte without consuming it, or -1 at the end of the input.
-// Blocks until a byte is there.
+// Blocks until a byte is there. A line that would grow past kMaxLineLength
+// bytes ends the input for good.
 int PeekByte(Console& console);
 // Consumes and returns the next input byte, or -1 at the end of the input.
 int ReadByte(Console& console);

@@ -20,4 +20,9 @@ void DeferInterrupts();
 // chunk boundary.
 [[nodiscard]] bool StopRequested();
 
+// Gives the interrupts back the actions they had before DeferInterrupts, so
+// that a run leaves the process as it found it. Harmless when they were not
+// deferred.
+void RestoreInterrupts();
+
 }  // namespace platform

@@ -9,7 +9,12 @@ namespace {
 volatile std::sig_atomic_t gInterrupts = 0;
 
 constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterruptSignalCount = 3;
 constexpr int kInterruptsBeforeTheEnd = 2;
+
+// The actions DeferInterrupts replaced; `gDeferred` tells which are kept.
+struct sigaction gPrevious[kInterruptSignalCount];
+bool gDeferred[kInterruptSignalCount] = {};
 
 extern "C" void NoteInterrupt(int signalNumber) {
   if (gInterrupts >= kInterruptsBeforeTheEnd) {
@@ -33,18 +38,29 @@ void DeferInterrupts() {
     sigaddset(&action.sa_mask, signalNumber);
   }
   action.sa_flags = SA_RESTART;
-  for (int signalNumber : kInterruptSignals) {
+  for (int i = 0; i < kInterruptSignalCount; ++i) {
     struct sigaction previous {};
     // A signal the caller chose to ignore (nohup) stays ignored.
-    if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+    if (gDeferred[i] || sigaction(kInterruptSignals[i], nullptr, &previous) != 0 ||
+        previous.sa_handler == SIG_IGN) {
       continue;
     }
-    sigaction(signalNumber, &action, nullptr);
+    gPrevious[i] = previous;
+    gDeferred[i] = sigaction(kInterruptSignals[i], &action, nullptr) == 0;
   }
 }
 
 bool InterruptRequested() { return gInterrupts >= 1; }
 
 bool StopRequested() { return gInterrupts >= kInterruptsBeforeTheEnd; }
+
+void RestoreInterrupts() {
+  for (int i = 0; i < kInterruptSignalCount; ++i) {
+    if (gDeferred[i]) {
+      sigaction(kInterruptSignals[i], &gPrevious[i], nullptr);
+      gDeferred[i] = false;
+    }
+  }
+}
 
 }  // namespace platform

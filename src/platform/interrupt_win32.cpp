@@ -43,4 +43,10 @@ bool InterruptRequested() { return gInterrupts >= 1; }
 
 bool StopRequested() { return gInterrupts >= kInterruptsBeforeTheEnd; }
 
+void RestoreInterrupts() {
+  if (gHandlerInstalled) {
+    gHandlerInstalled = SetConsoleCtrlHandler(NoteInterrupt, FALSE) == 0;
+  }
+}
+
 }  // namespace platform

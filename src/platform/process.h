@@ -5,12 +5,15 @@
 namespace platform {
 
 // Keeps the process from writing a core dump (a dump after a signal such as
-// SIGQUIT would put the typed key and the cipher state into a file), and lets
-// a write to a closed pipe or beyond the file-size limit (ulimit -f) fail as
-// a write instead of ending the program without its closing sequence, without
-// wiping the key material and without reporting the dataset in hand. On
-// Windows: no error dialogs and no crash dumps, and the file functions take and
-// give names in the console's OEM code page, like every other text.
+// SIGQUIT would put the typed key and the cipher state into a file) and,
+// where the system has the notion, from being read or traced by other
+// processes of the same user (/proc/PID/mem, a debugger attaching); lets a
+// write to a closed pipe or beyond the file-size limit (ulimit -f) fail as a
+// write instead of ending the program without its closing sequence, without
+// wiping the key material and without reporting the dataset in hand. Calling
+// it again changes nothing. On Windows: no error dialogs and no crash dumps,
+// and the file functions take and give names in the console's OEM code page,
+// like every other text.
 void PrepareProcess();
 
 // The program's parameters as the dialog takes them, in the code page of the

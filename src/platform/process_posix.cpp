@@ -1,6 +1,9 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 #include "platform/process.h"
 
@@ -9,6 +12,11 @@ namespace platform {
 void PrepareProcess() {
   const rlimit none{0, 0};
   setrlimit(RLIMIT_CORE, &none);
+#if defined(__linux__)
+  // Not dumpable: /proc/PID/mem and ptrace are then closed to other processes
+  // of the same user, which could otherwise read the key while the dialog waits.
+  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+#endif
   std::signal(SIGPIPE, SIG_IGN);
   // A write beyond the file-size limit then fails like any other write.
   std::signal(SIGXFSZ, SIG_IGN);

@@ -4,7 +4,8 @@
 #include "platform/process.h"
 #include "platform/win32_io.h"
 
-#include <shellapi.h>  // after <windows.h>, which it builds on
+#include <aclapi.h>  // after <windows.h>, which they build on
+#include <shellapi.h>
 
 namespace platform {
 
@@ -25,12 +26,40 @@ std::string ToOem(const wchar_t* wide) {
   return text;
 }
 
+// Other processes of the same user may see the program and end it, but no
+// longer read or change its memory (the key, while the dialog waits) or start
+// threads in it: the process's access list grants its user nothing else.
+// (An administrator with the debug privilege still can.)
+void GuardProcessMemory() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return;
+  }
+  alignas(TOKEN_USER) unsigned char userBuffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  const bool known = GetTokenInformation(token, TokenUser, userBuffer, sizeof userBuffer, &size) != 0;
+  CloseHandle(token);
+  if (!known) {
+    return;
+  }
+  const PSID user = reinterpret_cast<TOKEN_USER*>(userBuffer)->User.Sid;
+  alignas(ACL) unsigned char aclBuffer[sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
+  auto* acl = reinterpret_cast<PACL>(aclBuffer);
+  if (InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION) &&
+      AddAccessAllowedAce(acl, ACL_REVISION,
+                          PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, user)) {
+    SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                    acl, nullptr);
+  }
+}
+
 }  // namespace
 
 void PrepareProcess() {
   // Neither a dialog nor a crash dump when something goes wrong: a dump would
   // hold the key material.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  GuardProcessMemory();
   SetFileApisToOEM();
 }
 

@@ -38,6 +38,7 @@ bool OpenTextDataset(TextDataset& dataset, const char* name) {
   if (!OpenDataset(dataset.file, name)) {
     return false;
   }
+  LockMemory(dataset.buffer, sizeof dataset.buffer);
   if (!DatasetLength(dataset.file, dataset.length)) {
     CloseTextDataset(dataset);
     return false;
@@ -109,6 +110,7 @@ void CloseTextDataset(TextDataset& dataset) {
   // Only read from: a failed close loses nothing.
   (void)CloseDataset(dataset.file);
   WipeBytes(dataset.buffer, sizeof dataset.buffer);
+  UnlockMemory(dataset.buffer, sizeof dataset.buffer);
   dataset.begin = dataset.end = 0;
 }
 

@@ -2,7 +2,8 @@
 // A dataset read as text (the key dataset, the overlay dataset, the list
 // dataset),
 // through a fixed buffer held in the record. Reading never changes the
-// dataset. The buffer may hold key material: CloseTextDataset wipes it.
+// dataset. The buffer may hold key material: it is kept out of swap while
+// the dataset is open, and CloseTextDataset wipes it.
 
 #include <cstddef>
 #include <cstdint>

@@ -161,7 +161,8 @@ TEST_F(KeyEntryTest, ControlInputIsComparedByteByByte) {
   for (const Case& c : cases) {
     for (const std::string lineEnd : {"\n", "\r\n"}) {
       SCOPED_TRACE(std::string(c.name) + (lineEnd == "\n" ? "" : ", CR LF"));
-      // After the mismatch: "zz" (when still unread) is a wrong answer, 9 ends.
+      // After the mismatch: "zz" (when still unread) is a wrong answer, shown
+      // masked as it may have been typed in secret; 9 ends.
       std::string input = "0\nab\ncd\n\n" + c.control + "9\n";
       for (std::size_t at = input.find('\n'); at != std::string::npos; at = input.find('\n', at + 2)) {
         input.replace(at, 1, lineEnd);
@@ -174,7 +175,7 @@ TEST_F(KeyEntryTest, ControlInputIsComparedByteByByte) {
           "   1  to repeat the current input process   or\n"
           "   9  to terminate the program ?\n"
           "Please enter the corresponding number: " +
-          std::string(c.unreadAfterMismatch.empty() ? "" : "Wrong input \xAFzz\xAE, correction: ") +
+          std::string(c.unreadAfterMismatch.empty() ? "" : "Wrong input \xAF**\xAE, correction: ") +
           "  T e r m i n a t i n g   p r o g r a m !  \n";
       EXPECT_TRUE(run.output.ends_with(expected)) << run.output;
     }

@@ -1,9 +1,11 @@
 // The real program at a pseudo-terminal: a key typed without echo never
 // reaches the screen, and the terminal gets its echo back, also when Ctrl-C
 // ends the program while the echo is off; the same for the overlay. Each test
-// waits for the real four-second intro, so there are only three.
+// waits for the real four-second intro, so there are only a few.
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -60,6 +62,47 @@ TEST_F(SecretInputTest, KeyTypedWithoutEchoNeverReachesTheScreen) {
   EXPECT_EQ(program.screen.find(kSecret), std::string::npos) << program.screen;
   EXPECT_TRUE(program.EchoOn());
   EXPECT_GT(program.screen.rfind(kShowCursor), program.screen.rfind(kHideCursor));
+}
+
+// Lines typed ahead after an error in input without echo may be secret: the
+// terminal drops them, and the repeat question waits for a new answer.
+TEST_F(SecretInputTest, LinesTypedAheadAfterAnErrorWithoutEchoAreDropped) {
+  PtyProgram program;
+  program.StartHiddenKeyInput(scratch.path);
+  program.Type("abc\n\n");
+  ASSERT_TRUE(program.WaitForText("(control input):")) << program.screen;
+  ASSERT_TRUE(program.WaitForEcho(false));
+  program.Type("abX\nS3CRET-LINE-TWO\n\n");
+  const std::string differ = "Control input and first input of the key are different.";
+  ASSERT_TRUE(program.WaitForText(differ)) << program.screen;
+  ASSERT_TRUE(program.WaitForText("Please enter the corresponding number: ", program.screen.find(differ)));
+  while (program.Drain(300)) {
+  }
+  program.Type("9\n");
+  ASSERT_TRUE(program.WaitForEnd()) << program.screen;
+  EXPECT_EQ(program.screen.find("Wrong input"), std::string::npos) << program.screen;
+  EXPECT_EQ(program.screen.find("S3CRET"), std::string::npos) << program.screen;
+  EXPECT_NE(program.screen.find("T e r m i n a t i n g"), std::string::npos) << program.screen;
+}
+
+// While the dialog waits, the pages that will hold the key are locked in
+// memory (so never written to swap); root may always lock them.
+TEST_F(SecretInputTest, KeyMaterialIsLockedInMemoryWhileTheDialogWaits) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer makes mlock do nothing";
+#endif
+  rlimit lockable{};
+  getrlimit(RLIMIT_MEMLOCK, &lockable);
+  if (geteuid() != 0 && lockable.rlim_cur < 64 * 1024) {
+    GTEST_SKIP() << "this user may not lock enough memory";
+  }
+  testsupport::PtyProgram program;
+  ASSERT_TRUE(program.Start(scratch.path, {}));
+  ASSERT_TRUE(program.WaitForText("Language / Sprache:")) << program.screen;
+  const std::string status = testsupport::ReadFile("/proc/" + std::to_string(program.pid) + "/status");
+  const std::size_t locked = status.find("VmLck:");
+  ASSERT_NE(locked, std::string::npos) << status;
+  EXPECT_GT(std::stol(status.substr(locked + 6)), 0) << status.substr(locked, 30);
 }
 
 TEST_F(SecretInputTest, CtrlCWhileTheEchoIsOffRestoresTheTerminal) {
