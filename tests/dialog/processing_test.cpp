@@ -43,8 +43,8 @@ class ProcessingTest : public ::testing::Test {
   RunOutput Run(int mode, const std::string& selection, int form, int language = 0,
                 const std::string& key = "secret") {
     auto state = std::make_unique<dialog::RunState>();
-    std::FILE* in = std::tmpfile();
-    std::FILE* out = std::tmpfile();
+    std::FILE* in = testsupport::TemporaryFileWith("");
+    std::FILE* out = testsupport::TemporaryFileWith("");
     platform::OpenConsole(state->console, fileno(in), fileno(out));
     state->Language = static_cast<std::uint8_t>(language);
     platform::Decipher(platform::StoredIntroImage(language), platform::kScreenSize, state->StartupScreenCopy);

@@ -10,11 +10,12 @@
 
 #include "dialog/driver.h"
 #include "platform/console.h"
+#include "support/platform.h"
 
 namespace testsupport {
 
 std::FILE* TemporaryFileWith(const std::string& content) {
-  std::FILE* file = std::tmpfile();
+  std::FILE* file = TemporaryFile();
   if (file == nullptr) {
     ADD_FAILURE() << "no temporary file";
     return nullptr;

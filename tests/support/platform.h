@@ -1,6 +1,7 @@
 #pragma once
 // What the tests do in each platform's own way.
 
+#include <cstdio>
 #include <string>
 
 namespace testsupport {
@@ -19,6 +20,11 @@ void SendInterrupt();
 
 // Gives interrupts their default handling back, where the platform allows.
 void RestoreInterrupts();
+
+// An unnamed temporary file, open for reading and writing, removed when it is
+// closed; nullptr when none can be made. (On Windows, std::tmpfile of the C
+// run-time may want to write into the drive's root directory.)
+std::FILE* TemporaryFile();
 
 // Makes an entry at `path` that the platform's searches count as system: a
 // FIFO on POSIX, a file with the system attribute on Windows.

@@ -52,6 +52,8 @@ void RemoveTree(const std::string& path) {
   rmdir(path.c_str());
 }
 
+std::FILE* TemporaryFile() { return std::tmpfile(); }
+
 void SendInterrupt() { std::raise(SIGINT); }
 
 void RestoreInterrupts() { std::signal(SIGINT, SIG_DFL); }

@@ -65,6 +65,17 @@ bool MakeJunction(const std::string& target, const std::string& link) {
 
 }  // namespace
 
+std::FILE* TemporaryFile() {
+  char directory[MAX_PATH + 1];
+  char name[MAX_PATH + 1];
+  if (GetTempPathA(sizeof directory, directory) == 0 ||
+      GetTempFileNameA(directory, "t5", 0, name) == 0) {
+    return nullptr;
+  }
+  // "D": the C run-time deletes the file when it is closed.
+  return std::fopen(name, "w+bD");
+}
+
 void SendInterrupt() {
   // Console control events reach only the processes of a console, and the
   // tests run without one.

@@ -7,13 +7,14 @@
 #include <unistd.h>
 
 #include "support/dialog_run.h"
+#include "support/platform.h"
 
 namespace testsupport {
 
 namespace {
 
 int TemporaryDescriptorWith(const std::string& content) {
-  std::FILE* file = std::tmpfile();
+  std::FILE* file = TemporaryFile();
   std::fwrite(content.data(), 1, content.size(), file);
   std::fflush(file);
   const int fd = dup(fileno(file));
