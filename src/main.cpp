@@ -1,5 +1,6 @@
 #include "dialog/driver.h"
 #include "platform/console.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   constexpr int kStandardInput = 0;
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
       .charset = platform::UserCharset(),
       .progressAfterMs = platform::IsTerminal(kStandardOutput) ? 1000 : -1,
   };
-  return dialog::RunProgram(argc - 1, argv, surroundings);
+  const platform::ProgramArguments arguments = platform::TakeProgramArguments(argc, argv);
+  return dialog::RunProgram(arguments.count, arguments.texts, surroundings);
 }

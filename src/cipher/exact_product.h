@@ -25,6 +25,15 @@
 #define TARVEX5_ALWAYS_INLINE inline
 #endif
 
+// The fused multiply-add as the processor's instruction where the compiler
+// offers it: a library fma() need not be correctly rounded (mingw-w64's is
+// not), and an unoptimised build calls the library for std::fma.
+#if defined(__GNUC__) || defined(__clang__)
+#define TARVEX5_FUSED_MULTIPLY_ADD __builtin_fma
+#else
+#define TARVEX5_FUSED_MULTIPLY_ADD std::fma
+#endif
+
 namespace cipher {
 
 inline constexpr std::uint64_t kSignMask = 0x8000000000000000u;
@@ -54,7 +63,7 @@ bool HasFastProduct();
 // instructions plus a well-predicted branch.
 TARVEX5_ALWAYS_INLINE double FusedExtendedProduct(double x, double y) {
   const double p = x * y;
-  const double e = std::fma(x, y, -p);
+  const double e = TARVEX5_FUSED_MULTIPLY_ADD(x, y, -p);
   // ulp(p) * (1/2 - 2^-12) = 2^(exponent(p) - 54) * (2 - 2^-10): the exponent
   // of p lowered by 54 and the top ten fraction bits set.
   const std::uint64_t pBits = std::bit_cast<std::uint64_t>(p);

@@ -104,14 +104,19 @@ void Add(Line& line, const RunState& state, Msg message) {
   AddOwnText(line, state, Text(message, state.Language));
 }
 
-void AddName(Line& line, std::string_view name) { AddNamePart(line, name, 0, name.size()); }
+void AddName(Line& line, std::string_view name, const platform::PathSyntax& syntax) {
+  AddNamePart(line, name, 0, name.size(), syntax);
+}
 
-void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end) {
+void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end,
+                 const platform::PathSyntax& syntax) {
+  const bool backslashSeparates = platform::IsSeparator('\\', syntax);
   for (std::size_t i = begin; i < end; ++i) {
     const char byte = name[i];
     if (IsControlByte(byte)) {
       AddVisibleControl(line, byte);
-    } else if (byte == '\\' && i + 1 < name.size() && ContinuesVisibleForm(name[i + 1])) {
+    } else if (byte == '\\' && !backslashSeparates && i + 1 < name.size() &&
+               ContinuesVisibleForm(name[i + 1])) {
       Add(line, "\\\\");
     } else {
       Add(line, std::string_view(&byte, 1));

@@ -12,6 +12,7 @@
 
 #include "dialog/catalogue.h"
 #include "dialog/run_state.h"
+#include "platform/path_text.h"
 
 namespace dialog {
 
@@ -37,11 +38,15 @@ void Add(Line& line, const RunState& state, Msg message);
 // can neither break the line nor control the terminal: the bytes 0x00 to 0x1F
 // and 0x7F as "\r", "\n", "\t" or "\xHH" (two upper-case hexadecimal digits),
 // and a backslash as "\\" where the byte after it would otherwise make it
-// read as one of those forms; every other byte as it stands.
-void AddName(Line& line, std::string_view name);
+// read as one of those forms; every other byte as it stands. Where the
+// backslash separates the names of a path (`syntax`: Windows, whose names
+// hold no control bytes), it always stands as it is: "C:\temp\new" is a path.
+void AddName(Line& line, std::string_view name,
+             const platform::PathSyntax& syntax = platform::kNativePaths);
 // Appends the bytes [`begin`, `end`) of `name` as AddName does; the byte at
 // `end`, if any, still decides how a backslash before it is written.
-void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end);
+void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end,
+                 const platform::PathSyntax& syntax = platform::kNativePaths);
 // Appends the text of `before`, `text` (a name, in its visible form) and the
 // text of `after`: the frame of every message that names something.
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after);

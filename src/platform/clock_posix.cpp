@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <chrono>
 #include <ctime>
 
 #include "platform/clock.h"
@@ -12,12 +11,6 @@ LocalTime ReadLocalTime() {
   localtime_r(&now, &local);
   return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_wday,
                    local.tm_hour,        local.tm_min,     local.tm_sec};
-}
-
-std::int64_t SteadyMilliseconds() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
 }
 
 void Pause(int milliseconds) {

@@ -2,11 +2,13 @@
 // The console: the program's standard input and output.
 //
 // Input is a byte stream read through a fixed buffer; CR, LF and CR LF each end
-// a line. Output is written at once (no buffering of our own), so that a prompt
+// a line. Console lines end as the platform's do: "\n" on POSIX, CR LF on
+// Windows. Output is written at once (no buffering of our own), so that a prompt
 // stands on the screen before its answer is read. Control sequences (clear
 // screen, colours, cursor) are written only when the output is a terminal, so
 // redirected output is clean text. Whether input and output are terminals is
-// detected once, by OpenConsole.
+// detected once, by OpenConsole (on Windows: a console, not a file, pipe or
+// device).
 
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +23,8 @@ inline constexpr std::size_t kConsoleBufferSize = 4096;
 inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 
 struct Console {
-  std::intptr_t input = -1;       // descriptor of the console input
-  std::intptr_t output = -1;      // descriptor of the console output
+  std::intptr_t input = -1;       // the console input: a descriptor (POSIX) or handle (Win32)
+  std::intptr_t output = -1;      // the console output, likewise
   bool inputIsTerminal = false;   // input comes from a terminal (echo can be switched)
   bool outputIsTerminal = false;  // control sequences are written only then
   bool atEnd = false;             // the input has ended; it stays ended
@@ -36,10 +38,14 @@ struct Console {
   unsigned char buffer[kConsoleBufferSize];
 };
 
-// Takes `input` and `output` (descriptors) as the console and detects terminals.
+// The line end of console output: "\n" on POSIX, CR LF on Windows.
+extern const char kConsoleLineEnd[];
+
+// Takes the descriptors `input` and `output` (those of the C run-time on
+// Windows) as the console and detects terminals.
 void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
 
-// Whether the descriptor `handle` is a terminal.
+// Whether the descriptor `handle` is a terminal (on Windows: a console).
 bool IsTerminal(std::intptr_t handle);
 
 // The width of the terminal the console output shows on, in columns; 0 when
@@ -49,7 +55,9 @@ int TerminalColumns(const Console& console);
 // The character set of the user's console for the program's own texts: Utf8
 // where the user's locale (the environment's LC_ALL, LC_CTYPE or LANG) names
 // the codeset UTF-8, CodePage for every other (the C and POSIX locales among
-// them). The program's own locale is left as it was.
+// them). The program's own locale is left as it was. On Windows always
+// CodePage: the program speaks the console's OEM code page, as the console's
+// own programs do.
 TextCharset UserCharset();
 
 // The next input byte without consuming it, or -1 at the end of the input.
@@ -80,7 +88,7 @@ void DiscardTypeAhead(Console& console);
 
 // Writes `size` bytes; a failed write sets writeFailed and is not retried.
 void WriteBytes(Console& console, const char* data, std::size_t size);
-// Ends the console line ("\n").
+// Ends the console line (kConsoleLineEnd).
 void WriteLineEnd(Console& console);
 
 // Terminal control; each does nothing when the output is not a terminal.
@@ -107,6 +115,9 @@ void DropFollowingLineFeed(Console& console);
 // from the terminal (SIGTSTP) restores it before stopping and switches the
 // echo off again when the program continues. Redirected input is neither
 // switched nor discarded; the signals still restore a terminal output.
+// On Windows the console control events (Ctrl-C, Ctrl-Break, closing the
+// window) do the same: the console's mode, colours and cursor are restored
+// before the program ends as it would have.
 // Returns false when the terminal refused (the echo is then unchanged).
 bool SetEcho(Console& console, bool on);
 

@@ -9,46 +9,30 @@
 #include <unistd.h>
 
 #include "platform/console.h"
+#include "platform/console_native.h"
 #include "platform/posix_io.h"
 #include "platform/terminal_guard_posix.h"
 
 namespace platform {
 
+const char kConsoleLineEnd[] = "\n";
+
 namespace {
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
-bool IsLineEnd(int byte) { return byte == '\r' || byte == '\n'; }
-
-void EndInput(Console& console) {
-  console.atEnd = true;
-  console.atLineStart = true;
-  console.begin = console.end = 0;
-}
-
-// Refills the buffer; false at the end of the input or on a read error.
-bool Fill(Console& console) {
-  if (console.atEnd) {
-    return false;
-  }
-  for (;;) {
-    const ssize_t n = read(Descriptor(console.input), console.buffer, sizeof console.buffer);
-    if (n > 0) {
-      console.begin = 0;
-      console.end = static_cast<std::size_t>(n);
-      return true;
-    }
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    EndInput(console);
-    return false;
-  }
-}
-
 void WriteText(Console& console, const char* text) { WriteBytes(console, text, std::strlen(text)); }
 
 }  // namespace
+
+std::size_t ReadConsoleBytes(Console& console, unsigned char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = read(Descriptor(console.input), buffer, size);
+    if (n >= 0 || errno != EINTR) {
+      return n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+  }
+}
 
 void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output) {
   console = Console{};
@@ -87,70 +71,6 @@ TextCharset UserCharset() {
   return charset;
 }
 
-int PeekByte(Console& console) {
-  for (;;) {
-    if (console.begin == console.end && !Fill(console)) {
-      return -1;
-    }
-    const unsigned char byte = console.buffer[console.begin];
-    if (console.dropLineFeed) {
-      console.dropLineFeed = false;
-      if (byte == '\n') {
-        ++console.begin;
-        continue;
-      }
-    }
-    if (console.lineLength >= kMaxLineLength && !IsLineEnd(byte)) {
-      EndInput(console);
-      return -1;
-    }
-    return byte;
-  }
-}
-
-int ReadByte(Console& console) {
-  const int byte = PeekByte(console);
-  if (byte >= 0) {
-    ++console.begin;
-    console.atLineStart = IsLineEnd(byte);
-    console.lineLength = console.atLineStart ? 0 : console.lineLength + 1;
-  }
-  return byte;
-}
-
-bool ReadLine(Console& console, char* text, std::size_t capacity, std::size_t& length, bool& cut) {
-  length = 0;
-  cut = false;
-  int byte = ReadByte(console);
-  if (byte < 0) {
-    return false;
-  }
-  while (byte >= 0 && byte != '\r' && byte != '\n') {
-    if (length < capacity) {
-      text[length++] = static_cast<char>(byte);
-    } else {
-      cut = true;
-    }
-    byte = ReadByte(console);
-  }
-  console.dropLineFeed = byte == '\r';
-  return true;
-}
-
-void SkipRestOfLine(Console& console) {
-  int byte = ReadByte(console);
-  while (byte >= 0 && byte != '\r' && byte != '\n') {
-    byte = ReadByte(console);
-  }
-  console.dropLineFeed = byte == '\r';
-}
-
-void FinishCurrentLine(Console& console) {
-  if (!console.atLineStart) {
-    SkipRestOfLine(console);
-  }
-}
-
 void DiscardTypeAhead(Console& console) {
   if (!console.inputIsTerminal) {
     return;
@@ -165,8 +85,6 @@ void WriteBytes(Console& console, const char* data, std::size_t size) {
     console.writeFailed = true;
   }
 }
-
-void WriteLineEnd(Console& console) { WriteBytes(console, "\n", 1); }
 
 void ClearScreen(Console& console) {
   if (console.outputIsTerminal) {
@@ -212,32 +130,11 @@ void MoveToColumnOne(Console& console) {
   }
 }
 
-void DropFollowingLineFeed(Console& console) { console.dropLineFeed = true; }
-
-bool SetEcho(Console& console, bool on) {
-  if (on != console.echoIsOff) {
-    return true;
-  }
-  // Without a terminal there is nothing to switch and nothing to restore.
-  if (!console.inputIsTerminal && !console.outputIsTerminal) {
-    console.echoIsOff = !on;
-    return true;
-  }
-  if (on) {
-    console.echoIsOff = false;
-    return LeaveSecretInput();
-  }
-  if (!EnterSecretInput(Descriptor(console.input), console.inputIsTerminal,
-                        Descriptor(console.output), console.outputIsTerminal)) {
-    return false;
-  }
-  if (console.inputIsTerminal) {
-    // Typed while the echo was still on: shown, so never part of secret input.
-    console.begin = console.end = 0;
-    console.dropLineFeed = false;
-  }
-  console.echoIsOff = true;
-  return true;
+bool SwitchEchoOff(Console& console) {
+  return EnterSecretInput(Descriptor(console.input), console.inputIsTerminal,
+                          Descriptor(console.output), console.outputIsTerminal);
 }
+
+bool SwitchEchoOn(Console&) { return LeaveSecretInput(); }
 
 }  // namespace platform

@@ -49,4 +49,10 @@ struct DatasetFaults {
 // Null unless a test installs faults.
 extern DatasetFaults* gDatasetFaults;
 
+// For the platform files: each counts its call and tells whether an installed
+// fault makes it fail; InjectWriteFault first calls beforeWrite.
+[[nodiscard]] bool InjectReadFault();
+[[nodiscard]] bool InjectWriteFault();
+[[nodiscard]] bool InjectCloseFault();
+
 }  // namespace platform

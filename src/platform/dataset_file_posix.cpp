@@ -9,19 +9,9 @@
 
 namespace platform {
 
-DatasetFaults* gDatasetFaults = nullptr;
-
 namespace {
 
 int Descriptor(const DatasetFile& file) { return static_cast<int>(file.handle); }
-
-bool InjectedFault(int DatasetFaults::*counter, int DatasetFaults::*failAt) {
-  if (gDatasetFaults == nullptr) {
-    return false;
-  }
-  ++(gDatasetFaults->*counter);
-  return gDatasetFaults->*failAt > 0 && gDatasetFaults->*counter == gDatasetFaults->*failAt;
-}
 
 }  // namespace
 
@@ -63,7 +53,7 @@ bool DatasetLength(const DatasetFile& file, std::uint64_t& length) {
 }
 
 bool ReadDatasetAt(DatasetFile& file, std::uint64_t offset, std::uint8_t* data, std::size_t size) {
-  if (InjectedFault(&DatasetFaults::reads, &DatasetFaults::failRead)) {
+  if (InjectReadFault()) {
     return false;
   }
   // A read that finds the end early (the dataset shrank) moves nothing: failure.
@@ -74,11 +64,8 @@ bool ReadDatasetAt(DatasetFile& file, std::uint64_t offset, std::uint8_t* data, 
 
 std::size_t WriteDatasetAt(DatasetFile& file, std::uint64_t offset, const std::uint8_t* data,
                            std::size_t size) {
-  if (InjectedFault(&DatasetFaults::writes, &DatasetFaults::failWrite)) {
+  if (InjectWriteFault()) {
     return 0;
-  }
-  if (gDatasetFaults != nullptr && gDatasetFaults->beforeWrite != nullptr) {
-    gDatasetFaults->beforeWrite(gDatasetFaults->writes);
   }
   return TransferCount(size, [&](std::size_t done) {
     return pwrite(Descriptor(file), data + done, size - done, static_cast<off_t>(offset + done));
@@ -91,8 +78,7 @@ bool CloseDataset(DatasetFile& file) {
   }
   const int result = close(Descriptor(file));
   file.handle = -1;
-  const bool injected = gDatasetFaults != nullptr && gDatasetFaults->failClose;
-  return result == 0 && !injected;
+  return result == 0 && !InjectCloseFault();
 }
 
 }  // namespace platform

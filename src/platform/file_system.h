@@ -19,12 +19,21 @@
 // link in the searched tree cannot lead the program to a file elsewhere.
 // kVolumeLabel and kArchive are never set on POSIX.
 //
-// Of the entries named or found, nothing but directories and regular files is
-// ever opened, so a FIFO never blocks the program and no device is touched.
+// On Windows the attributes are the system's own (read-only, hidden, system,
+// directory, archive), with one addition: a directory that is a reparse point
+// (a junction or a symbolic link) carries kSystem as well, so it is never
+// walked. Names are in the console's OEM code page; they match and are looked
+// up whatever the case of their letters, as the file system does. Paths take
+// "\" and "/" as separators and may begin with a drive ("C:", "C:\").
+//
+// Of the entries named or found, nothing but directories and regular files
+// (files on a disk) is ever opened, so a FIFO never blocks the program and no
+// device is touched.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/path_text.h"
 #include "platform/short_text.h"
 
 namespace platform {
@@ -42,7 +51,7 @@ inline constexpr std::uint8_t kPlainDatasets = 0x00;
 inline constexpr std::uint8_t kDirectoriesAndDatasets = 0x10;
 
 // The path separator written between a directory and a name.
-inline constexpr char kSeparator = '/';
+inline constexpr char kSeparator = kNativePaths.separator;
 
 // One running search. Its matches are taken when the search starts and given
 // in ascending byte order of their names, so that the same directory content
@@ -61,7 +70,8 @@ struct SearchRecord {
 // Starts a search for `pattern`: an optional directory part and a name part
 // that may hold the wild cards "*" (any sequence) and "?" (one character);
 // "*.*" matches every name (see MatchesPattern in platform/path_text.h).
-// Matching is case-sensitive. Entries are filtered by `filter` as described
+// Matching is case-sensitive on POSIX and ignores the case of ASCII letters on
+// Windows (MatchesPattern). Entries are filtered by `filter` as described
 // above; "." and ".." are reported like directories. Any earlier search of the
 // record is closed first. Returns true and fills name and attributes when an
 // entry was found; false (name empty) when none was, when the directory part
@@ -72,7 +82,7 @@ struct SearchRecord {
 // Advances to the next match. A match equal to the current name (as the
 // caller left it in `search.name`) is passed over, so no dataset is reported
 // twice in a row; names that differ only in trailing blanks ("a" and "a ")
-// are different datasets on this platform and are each reported. An entry that vanished since the search started is
+// are different datasets on POSIX and are each reported. An entry that vanished since the search started is
 // skipped. Returns true when a new entry is reported; false at the end, with
 // `search.name` left as it was and the storage released.
 [[nodiscard]] bool FindNextEntry(SearchRecord& search);
@@ -110,26 +120,28 @@ void CloseSearch(SearchRecord& search);
 [[nodiscard]] bool ChangeDirectory(const char* path);
 
 // The absolute path of the current directory ("/" for the root, otherwise
-// without a trailing separator). False (`directory` empty) when it cannot be
-// read or is longer than a PathText holds.
+// without a trailing separator; on Windows with its drive, "C:\" for a root).
+// False (`directory` empty) when it cannot be read or is longer than a
+// PathText holds.
 [[nodiscard]] bool CurrentDirectory(PathText& directory);
 
 // Splits `path` into the absolute directory and the name part: the name part
-// is everything after the last separator; the directory part is entered to
+// is everything after the last separator (or after the drive, "C:*.txt");
+// the directory part is entered to
 // learn its absolute path (links resolved, as CurrentDirectory gives it), and
 // the current directory is restored afterwards. A directory part that cannot
 // be entered (or an empty one) resolves to the current directory ("/b.txt"
-// gives "/"). `directory` is empty when the absolute path cannot be learned
-// (longer than a PathText holds, the current directory unreadable, `path` too
-// long) or the way back failed; it is never a cut path, since a cut path may
-// name another directory.
+// gives "/", "C:\b.txt" gives "C:\"). `directory` is empty when the absolute
+// path cannot be learned (longer than a PathText holds, the current directory
+// unreadable, `path` too long) or the way back failed; it is never a cut path,
+// since a cut path may name another directory.
 void SplitPath(const char* path, PathText& directory, PathText& namePart);
 
 // The full path of `path`: the directory of SplitPath, the separator and the
 // name part (JoinPath in platform/path_text.h). A dataset in the root thus
-// gives two separators ("//b.txt"). Empty when SplitPath gives no directory.
-// A full path longer than a PathText holds is never cut (a cut path names
-// another file): `fullPath` is then empty and the result false.
+// gives two separators ("//b.txt", "C:\\b.txt"). Empty when SplitPath gives no
+// directory. A full path longer than a PathText holds is never cut (a cut path
+// names another file): `fullPath` is then empty and the result false.
 bool FullPath(const char* path, PathText& fullPath);
 
 // The full path of the running program: the real path of the executable where

@@ -3,15 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_native.h"
 #include "platform/path_text.h"
 
 namespace platform {
@@ -29,19 +28,6 @@ constexpr int kDirectoryHandleFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 constexpr int kDirectoryHandleFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
-constexpr std::uint8_t kFilterMask = kHidden | kSystem | kVolumeLabel | kDirectory;
-
-// The platform part of a running search: the searched directory stays open so
-// that entries are looked at there even when the current directory changes
-// between FindFirstEntry and FindNextEntry (the directory walk does that).
-struct MatchList {
-  int directory = -1;
-  std::uint8_t filter = 0;
-  bool exactName = false;           // the pattern holds no wild card
-  std::string names;                // every match, each followed by a NUL
-  std::vector<std::size_t> starts;  // where each match begins in `names`, in byte order
-};
-
 bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
 bool IsHiddenName(std::string_view name) {
@@ -58,9 +44,11 @@ bool IsWritableRegularFile(const struct stat& status) {
   return S_ISREG(status.st_mode) && HasWritePermissionBits(status);
 }
 
+int DirectoryOf(const MatchList& list) { return static_cast<int>(list.directory); }
+
 // The attribute byte of `name` in `directory`; false when the entry is gone.
 // A link to a regular file is a dataset only when it was named exactly.
-bool ReadAttributes(int directory, const char* name, bool exactName, std::uint8_t& attributes) {
+bool ReadEntryAttributes(int directory, const char* name, bool exactName, std::uint8_t& attributes) {
   struct stat status;
   if (fstatat(directory, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
     return false;
@@ -85,20 +73,10 @@ bool ReadAttributes(int directory, const char* name, bool exactName, std::uint8_
   return true;
 }
 
-void AddMatch(MatchList& list, std::string_view name) {
-  list.starts.push_back(list.names.size());
-  list.names.append(name);
-  list.names.push_back('\0');
-}
-
-std::string_view MatchAt(const MatchList& list, std::size_t index) {
-  return list.names.data() + list.starts[index];
-}
-
-// Reads the names of the list's directory that match `pattern`, sorted.
-// False when the directory cannot be read to its end.
+// Adds the names of the list's directory that match `pattern`. False when the
+// directory cannot be read to its end.
 bool ReadDirectory(MatchList& list, std::string_view pattern) {
-  const int handle = openat(list.directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int handle = openat(DirectoryOf(list), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (handle < 0) {
     return false;
   }
@@ -125,10 +103,21 @@ bool ReadDirectory(MatchList& list, std::string_view pattern) {
     complete = false;
   }
   closedir(directory);
-  std::sort(list.starts.begin(), list.starts.end(), [&list](std::size_t a, std::size_t b) {
-    return std::string_view(list.names.data() + a) < std::string_view(list.names.data() + b);
-  });
   return complete;
+}
+
+}  // namespace
+
+bool OpenSearchedDirectory(MatchList& list, const PathText& directoryPart) {
+  list.directory = open(directoryPart.length == 0 ? "." : directoryPart.chars, kDirectoryHandleFlags);
+  return list.directory >= 0;
+}
+
+void CloseSearchedDirectory(MatchList& list) {
+  if (list.directory >= 0) {
+    close(DirectoryOf(list));
+    list.directory = -1;
+  }
 }
 
 bool CollectMatches(MatchList& list, std::string_view pattern) {
@@ -137,59 +126,19 @@ bool CollectMatches(MatchList& list, std::string_view pattern) {
   }
   // A plain name is looked up directly, which also works in a directory that
   // may be entered but not read; whether it exists is seen when reported.
-  try {
-    AddMatch(list, pattern);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  AddMatch(list, pattern);
   return true;
 }
 
-void ReleaseMatches(SearchRecord& search) {
-  auto* list = static_cast<MatchList*>(search.matches);
-  if (list != nullptr) {
-    if (list->directory >= 0) {
-      close(list->directory);
-    }
-    delete list;
-  }
-  search.matches = nullptr;
-  search.next = 0;
+bool ReadAttributes(MatchList& list, std::string_view name, std::uint8_t& attributes) {
+  // Every match is followed by a NUL in the list's storage.
+  return ReadEntryAttributes(DirectoryOf(list), name.data(), list.exactName, attributes);
 }
 
-// Reports the next match that still exists and passes the filter. With
-// `afterCurrent`, a match equal to the caller's current name is passed over.
-bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
-  const auto* list = static_cast<const MatchList*>(search.matches);
-  while (list != nullptr && search.next < list->starts.size()) {
-    const std::string_view name = MatchAt(*list, search.next++);
-    if (afterCurrent && View(search.name) == name) {
-      continue;
-    }
-    std::uint8_t attributes = 0;
-    if (!ReadAttributes(list->directory, name.data(), list->exactName, attributes) ||
-        (attributes & ~list->filter & kFilterMask) != 0) {
-      continue;
-    }
-    Assign(search.name, name);
-    search.attributes = attributes;
-    return true;
-  }
-  ReleaseMatches(search);
-  return false;
-}
-
-bool DirectoryNamedExists(const char* path, std::string_view namePart) {
+bool DirectoryNamedExists(const PathText& path, std::string_view namePart) {
   struct stat status;
-  return !IsHiddenName(namePart) && stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+  return !IsHiddenName(namePart) && stat(path.chars, &status) == 0 && S_ISDIR(status.st_mode);
 }
-
-// The current directory, kept as a handle so that the way back does not
-// depend on its path (which may be longer than a text or renamed meanwhile).
-struct DirectoryMark {
-  int handle = -1;
-  PathText path;
-};
 
 bool MarkCurrentDirectory(DirectoryMark& mark) {
   mark.handle = open(".", kDirectoryHandleFlags);
@@ -200,56 +149,24 @@ bool ReturnToMark(DirectoryMark& mark) {
   if (mark.handle < 0) {
     return chdir(mark.path.chars) == 0;
   }
-  const bool back = fchdir(mark.handle) == 0;
-  close(mark.handle);
-  mark.handle = -1;
+  const bool back = fchdir(static_cast<int>(mark.handle)) == 0;
+  ForgetMark(mark);
   return back;
 }
 
 void ForgetMark(DirectoryMark& mark) {
   if (mark.handle >= 0) {
-    close(mark.handle);
+    close(static_cast<int>(mark.handle));
     mark.handle = -1;
   }
 }
-
-}  // namespace
-
-bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filter) {
-  ReleaseMatches(search);
-  Clear(search.name);
-  search.attributes = 0;
-  search.failed = false;
-  PathText directoryPart;
-  PathText namePart;
-  if (!SplitPathText(pattern, directoryPart, namePart) || namePart.length == 0) {
-    return false;
-  }
-  auto* list = new (std::nothrow) MatchList;
-  if (list == nullptr) {
-    search.failed = true;
-    return false;
-  }
-  search.matches = list;
-  list->filter = filter;
-  list->exactName = !HasWildcard(View(namePart));
-  list->directory = open(directoryPart.length == 0 ? "." : directoryPart.chars, kDirectoryHandleFlags);
-  if (list->directory < 0 || !CollectMatches(*list, View(namePart))) {
-    ReleaseMatches(search);
-    search.failed = true;
-    return false;
-  }
-  return ReportNextMatch(search, false);
-}
-
-bool FindNextEntry(SearchRecord& search) { return ReportNextMatch(search, true); }
 
 bool EnterFoundDirectory(const SearchRecord& search) {
   const auto* list = static_cast<const MatchList*>(search.matches);
   if (list == nullptr) {
     return false;
   }
-  const int fd = openat(list->directory, search.name.chars,
+  const int fd = openat(DirectoryOf(*list), search.name.chars,
                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     return false;
@@ -261,10 +178,8 @@ bool EnterFoundDirectory(const SearchRecord& search) {
 
 bool ReturnToSearchedDirectory(const SearchRecord& search) {
   const auto* list = static_cast<const MatchList*>(search.matches);
-  return list != nullptr && fchdir(list->directory) == 0;
+  return list != nullptr && fchdir(DirectoryOf(*list)) == 0;
 }
-
-void CloseSearch(SearchRecord& search) { ReleaseMatches(search); }
 
 bool DatasetExists(const char* name) {
   struct stat status;
@@ -282,32 +197,6 @@ bool DatasetExists(const char* name) {
   return regular;
 }
 
-bool MatchExists(const char* name) {
-  SearchRecord search;
-  const bool found = FindFirstEntry(search, name, kPlainDatasets);
-  CloseSearch(search);
-  return found;
-}
-
-bool DirectoryExists(const char* name) {
-  std::string_view path = name;
-  while (path.size() > 1 && path.back() == kSeparator) {
-    path.remove_suffix(1);
-  }
-  PathText directoryPart;
-  PathText namePart;
-  if (path.empty() || !SplitPathText(path, directoryPart, namePart)) {
-    return false;
-  }
-  // A name with wild cards names no one directory that could be entered.
-  if (HasWildcard(path)) {
-    return false;
-  }
-  PathText trimmed;
-  Assign(trimmed, path);
-  return DirectoryNamedExists(trimmed.chars, View(namePart));
-}
-
 bool ChangeDirectory(const char* path) { return path[0] != '\0' && chdir(path) == 0; }
 
 bool CurrentDirectory(PathText& directory) {
@@ -319,39 +208,6 @@ bool CurrentDirectory(PathText& directory) {
     return false;
   }
   Assign(directory, buffer);
-  return true;
-}
-
-void SplitPath(const char* path, PathText& directory, PathText& namePart) {
-  Clear(directory);
-  PathText directoryPart;
-  if (!SplitPathText(path, directoryPart, namePart)) {
-    return;
-  }
-  DirectoryMark mark;
-  if (directoryPart.length == 0 || !MarkCurrentDirectory(mark)) {
-    (void)CurrentDirectory(directory);
-    return;
-  }
-  if (chdir(directoryPart.chars) != 0) {
-    ForgetMark(mark);
-    (void)CurrentDirectory(directory);
-    return;
-  }
-  (void)CurrentDirectory(directory);
-  if (!ReturnToMark(mark)) {
-    Clear(directory);
-  }
-}
-
-bool FullPath(const char* path, PathText& fullPath) {
-  PathText directory;
-  PathText namePart;
-  SplitPath(path, directory, namePart);
-  if (directory.length == 0 || !JoinPath(View(directory), View(namePart), fullPath)) {
-    Clear(fullPath);
-    return false;
-  }
   return true;
 }
 

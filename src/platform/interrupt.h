@@ -1,6 +1,7 @@
 #pragma once
-// Interrupts (SIGINT, SIGTERM, SIGHUP) during the processing run, counted
-// while deferred. The first one lets the dataset in hand be finished and then
+// Interrupts (SIGINT, SIGTERM, SIGHUP; on Windows the console's control
+// events: Ctrl-C, Ctrl-Break, closing the window) during the processing run,
+// counted while deferred. The first one lets the dataset in hand be finished and then
 // ends the run; the second one stops the dataset in hand at the next chunk
 // boundary (it is then reported as not processed completely) and ends the run
 // the same way; a third one ends the program at once, as it would have

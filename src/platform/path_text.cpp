@@ -1,15 +1,17 @@
 #include "platform/path_text.h"
 
-#include "platform/file_system.h"
-
 namespace platform {
 
 namespace {
 
+char Folded(char c, const PathSyntax& syntax) {
+  return syntax.ignoreCase && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // Wild-card matching that remembers only the last "*": on a mismatch the star
 // takes one more character. Linear in practice and never recursive, so a
 // hostile pattern like "*a*a*a*b" costs at most pattern × name steps.
-bool MatchesPlainly(std::string_view pattern, std::string_view name) {
+bool MatchesPlainly(std::string_view pattern, std::string_view name, const PathSyntax& syntax) {
   std::size_t p = 0;
   std::size_t n = 0;
   std::size_t starP = std::string_view::npos;
@@ -18,7 +20,8 @@ bool MatchesPlainly(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || Folded(pattern[p], syntax) == Folded(name[n], syntax))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {
@@ -34,44 +37,82 @@ bool MatchesPlainly(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
+// Where the name part of `path` begins: after the last separator and, with
+// drives, after the first colon.
+std::size_t NameStart(std::string_view path, const PathSyntax& syntax) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsSeparator(path[i], syntax)) {
+      start = i + 1;
+    }
+  }
+  const std::size_t colon = syntax.drives ? path.find(':') : std::string_view::npos;
+  if (colon != std::string_view::npos && colon + 1 > start) {
+    start = colon + 1;
+  }
+  return start;
+}
+
 }  // namespace
+
+bool IsSeparator(char c, const PathSyntax& syntax) {
+  return c == syntax.separator || (syntax.alsoSeparator != '\0' && c == syntax.alsoSeparator);
+}
 
 bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
-bool MatchesPattern(std::string_view pattern, std::string_view name) {
+bool MatchesPattern(std::string_view pattern, std::string_view name, const PathSyntax& syntax) {
   if (name.empty()) {
     return false;
   }
-  if (MatchesPlainly(pattern, name)) {
+  if (MatchesPlainly(pattern, name, syntax)) {
     return true;
   }
   // The searches the users know treat a final ".*" as "any extension or none".
   constexpr std::string_view kAnyExtension = ".*";
   if (pattern.size() > kAnyExtension.size() && pattern.ends_with(kAnyExtension)) {
-    return MatchesPlainly(pattern.substr(0, pattern.size() - kAnyExtension.size()), name);
+    return MatchesPlainly(pattern.substr(0, pattern.size() - kAnyExtension.size()), name, syntax);
   }
   return false;
 }
 
-bool SplitPathText(std::string_view path, PathText& directoryPart, PathText& namePart) {
+bool SplitPathText(std::string_view path, PathText& directoryPart, PathText& namePart,
+                   const PathSyntax& syntax) {
   Clear(directoryPart);
   Clear(namePart);
   if (path.size() > kPathTextCapacity) {
     return false;
   }
-  const std::size_t separator = path.rfind(kSeparator);
-  if (separator == std::string_view::npos) {
-    Assign(namePart, path);
+  const std::size_t start = NameStart(path, syntax);
+  Assign(namePart, path.substr(start));
+  if (start == 0) {
     return true;
   }
-  Assign(namePart, path.substr(separator + 1));
-  Assign(directoryPart, path.substr(0, separator == 0 ? 1 : separator));
+  std::string_view directory = path.substr(0, start);
+  // A separator before the name ends the directory part, unless it is a root's.
+  if (IsSeparator(directory.back(), syntax)) {
+    const std::string_view before = directory.substr(0, directory.size() - 1);
+    const bool root = before.empty() || (syntax.drives && before.back() == ':');
+    if (!root) {
+      directory = before;
+    }
+  }
+  Assign(directoryPart, directory);
   return true;
 }
 
-bool JoinPath(std::string_view directory, std::string_view name, PathText& path) {
+std::string_view WithoutTrailingSeparators(std::string_view path, const PathSyntax& syntax) {
+  while (path.size() > 1 && IsSeparator(path.back(), syntax) &&
+         !(syntax.drives && path[path.size() - 2] == ':')) {
+    path.remove_suffix(1);
+  }
+  return path;
+}
+
+bool JoinPath(std::string_view directory, std::string_view name, PathText& path,
+              const PathSyntax& syntax) {
   Assign(path, directory);
-  return !path.cut && Append(path, std::string_view(&kSeparator, 1)) && Append(path, name);
+  return !path.cut && Append(path, std::string_view(&syntax.separator, 1)) && Append(path, name);
 }
 
 }  // namespace platform

@@ -35,4 +35,6 @@ int UsableCores() {
   return online > 0 ? static_cast<int>(online) : 1;
 }
 
+ProgramArguments TakeProgramArguments(int argc, char** argv) { return {argc - 1, argv}; }
+
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include "dialog/run_state.h"
 #include "dialog/schedule_ahead.h"
 #include "support/dialog_run.h"
+#include "support/platform.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -97,7 +98,7 @@ class ThreadedProcessingTest : public ::testing::Test {
   // and 4 do, and expects the state after each to be the reference one.
   void ProcessChain(int threads, BytePath path, bool encode) {
     auto state = std::make_unique<dialog::RunState>();
-    std::FILE* sink = std::fopen("/dev/null", "w");
+    std::FILE* sink = testsupport::TemporaryFile();
     platform::OpenConsole(state->console, -1, fileno(sink));
     state->cipher = Prepared(encode);
     state->cipher.bytePath = path;

@@ -16,7 +16,7 @@
 
 namespace {
 
-using testsupport::ContentOf;
+using testsupport::ConsoleText;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
 using testsupport::TemporaryFileWith;
@@ -55,7 +55,7 @@ class KeyEntryTest : public ::testing::Test {
     KeyRun run;
     run.flow = key::RunKeyEntry(*state);
     EXPECT_TRUE(platform::CloseOutputFile(state->ControlLog));
-    run.output = ContentOf(out);
+    run.output = ConsoleText(out);
     run.log = ReadFile(scratch.Path("log.txt"));
     run.key.assign(reinterpret_cast<const char*>(state->InitialKey) + 1, key::kKeySize);
     run.keyLength = state->KeyLength;

@@ -22,7 +22,7 @@ using testsupport::kEnglishTerminating;
 using testsupport::kGermanEnd;
 using testsupport::kGermanTerminating;
 
-using testsupport::ContentOf;
+using testsupport::ConsoleText;
 using testsupport::LogLines;
 using testsupport::ReadFile;
 using testsupport::ScratchDir;
@@ -120,7 +120,7 @@ class OverlayDialogTest : public ::testing::Test {
     Outcome outcome;
     outcome.stopped = overlay::RunOverlay(*state) == dialog::Flow::Stop;
     EXPECT_TRUE(platform::CloseOutputFile(state->ControlLog));
-    outcome.console = ContentOf(out);
+    outcome.console = ConsoleText(out);
     outcome.log = ReadFile(scratch.Path("log.txt"));
     std::copy(std::begin(state->InitialKey), std::end(state->InitialKey), outcome.key);
     std::fclose(in);

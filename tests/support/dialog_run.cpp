@@ -1,40 +1,59 @@
 #include "support/dialog_run.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <regex>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "dialog/driver.h"
+#include "platform/console.h"
+#include "support/platform.h"
 
 namespace testsupport {
 
 std::FILE* TemporaryFileWith(const std::string& content) {
-  std::FILE* file = std::tmpfile();
+  std::FILE* file = TemporaryFile();
   if (file == nullptr) {
     ADD_FAILURE() << "no temporary file";
     return nullptr;
   }
   std::fwrite(content.data(), 1, content.size(), file);
   std::fflush(file);
-  lseek(fileno(file), 0, SEEK_SET);
+  std::rewind(file);  // also the descriptor's position
   return file;
 }
 
 std::string ContentOf(std::FILE* file) {
-  lseek(fileno(file), 0, SEEK_SET);
+  // Seeking drops what the FILE buffered, so the reads see what the console
+  // wrote to the descriptor.
+  std::rewind(file);
   std::string content;
   char chunk[4096];
-  ssize_t n;
-  while ((n = read(fileno(file), chunk, sizeof chunk)) > 0) {
-    content.append(chunk, static_cast<std::size_t>(n));
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    content.append(chunk, n);
   }
   return content;
 }
+
+std::string WithPlainLineEnds(const std::string& text) {
+  const std::string lineEnd = platform::kConsoleLineEnd;
+  std::string plain;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.compare(i, lineEnd.size(), lineEnd) == 0) {
+      plain += '\n';
+      i += lineEnd.size();
+    } else {
+      plain += text[i++];
+    }
+  }
+  return plain;
+}
+
+std::string ConsoleText(std::FILE* file) { return WithPlainLineEnds(ContentOf(file)); }
 
 DialogResult RunDialog(const std::vector<std::string>& parameters, const std::string& input,
                        platform::TextCharset charset, int progressAfterMs, int processingThreads) {
@@ -54,7 +73,7 @@ DialogResult RunDialog(const std::vector<std::string>& parameters, const std::st
                                             .progressAfterMs = progressAfterMs,
                                             .processingThreads = processingThreads};
     result.status = dialog::RunProgram(static_cast<int>(parameters.size()), arguments.data(), surroundings);
-    result.output = ContentOf(out);
+    result.output = ConsoleText(out);
   }
   if (in != nullptr) {
     std::fclose(in);

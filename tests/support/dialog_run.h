@@ -12,7 +12,7 @@ namespace testsupport {
 
 struct DialogResult {
   int status = -1;
-  std::string output;
+  std::string output;  // the console output, line ends as "\n"
 };
 
 // Runs the program with `parameters` (1 to n; parameter 0 is "tarvex5") and
@@ -29,9 +29,16 @@ DialogResult RunDialog(const std::vector<std::string>& parameters, const std::st
 // can be made.
 std::FILE* TemporaryFileWith(const std::string& content);
 
-// The whole content of `file`, read through its descriptor from its start
-// (the console writes to the descriptor, not through the FILE).
+// The whole content of `file` from its start (the console writes to its
+// descriptor, not through the FILE).
 std::string ContentOf(std::FILE* file);
+
+// The console output in `file` with the platform's console line ends (CR LF
+// on Windows) as "\n", for the transcripts that are not about line ends.
+std::string ConsoleText(std::FILE* file);
+
+// `text` with the platform's console line ends as "\n".
+std::string WithPlainLineEnds(const std::string& text);
 
 // Changes into `directory` and back to the previous current directory when
 // the guard ends.

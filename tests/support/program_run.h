@@ -9,7 +9,7 @@ namespace testsupport {
 
 struct ProgramResult {
   int exitStatus = -1;  // -1 when the program did not exit normally
-  std::string output;
+  std::string output;   // line ends as "\n"
 };
 
 // Runs the program binary in `directory` under the locale `locale` (LC_ALL)

@@ -6,12 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/dialog_run.h"
+#include "support/platform.h"
+
 namespace testsupport {
 
 namespace {
 
 int TemporaryDescriptorWith(const std::string& content) {
-  std::FILE* file = std::tmpfile();
+  std::FILE* file = TemporaryFile();
   std::fwrite(content.data(), 1, content.size(), file);
   std::fflush(file);
   const int fd = dup(fileno(file));
@@ -52,6 +55,7 @@ ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const
   while ((n = read(out, chunk, sizeof chunk)) > 0) {
     result.output.append(chunk, static_cast<std::size_t>(n));
   }
+  result.output = WithPlainLineEnds(result.output);
   close(in);
   close(out);
   return result;

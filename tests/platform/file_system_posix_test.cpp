@@ -14,11 +14,10 @@
 #include <future>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/scratch_dir.h"
+#include "platform/file_system_fixture.h"
 
 namespace {
 
@@ -26,26 +25,10 @@ namespace fs = std::filesystem;
 using platform::View;
 using testsupport::WriteFile;
 
-// Puts the current directory back when a test ends, passed or failed.
-struct CurrentDirectoryGuard {
-  CurrentDirectoryGuard() : saved(fs::current_path()) {}
-  ~CurrentDirectoryGuard() {
-    std::error_code ignored;
-    fs::current_path(saved, ignored);
-  }
-  fs::path saved;
-};
-
 std::string CurrentPath() { return fs::current_path().string(); }
 
-// Every test runs inside its own scratch directory.
-class FileSystemTest : public ::testing::Test {
+class FileSystemTest : public testsupport::FileSystemTest {
  protected:
-  void SetUp() override {
-    fs::current_path(scratch_.path);
-    root_ = CurrentPath();  // the temporary directory may lie behind a link
-  }
-
   // One entry of every kind the attribute mapping tells apart.
   void MakeEveryKind() {
     WriteFile("plain", "p");
@@ -73,28 +56,10 @@ class FileSystemTest : public ::testing::Test {
     EXPECT_EQ(bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(handle);
   }
-
-  testsupport::ScratchDir scratch_;
-  CurrentDirectoryGuard guard_;  // destroyed first: leaves the scratch directory before it is removed
-  std::string root_;
 };
 
-// Every entry a search reports, as "name attributes".
-std::vector<std::string> Found(const char* pattern, std::uint8_t filter) {
-  std::vector<std::string> found;
-  platform::SearchRecord search;
-  for (bool more = platform::FindFirstEntry(search, pattern, filter); more;
-       more = platform::FindNextEntry(search)) {
-    char attributes[8];
-    std::snprintf(attributes, sizeof attributes, " %02x", search.attributes);
-    found.push_back(std::string(View(search.name)) + attributes);
-  }
-  platform::CloseSearch(search);
-  platform::CloseSearch(search);
-  return found;
-}
-
-using Names = std::vector<std::string>;
+using testsupport::Found;
+using testsupport::Names;
 
 TEST_F(FileSystemTest, SearchGivesByteOrderWhateverTheCreationOrder) {
   const Names names = {"b", "B", "a.txt", "10", "9", "\xE1x", "_z", "a"};
@@ -114,11 +79,7 @@ TEST_F(FileSystemTest, SearchTakesDirectoryPartAndPattern) {
   for (const char* name : {"a", "a.txt", "b.TXT", "sub/c.txt", "sub/d.dat"}) {
     WriteFile(name, "");
   }
-  struct Case {
-    std::string pattern;
-    Names found;
-  };
-  const Case cases[] = {
+  testsupport::ExpectSearches({
       {"*.txt", {"a.txt 00"}},
       {"a.*", {"a 00", "a.txt 00"}},
       {"sub/*.txt", {"c.txt 00"}},
@@ -129,11 +90,7 @@ TEST_F(FileSystemTest, SearchTakesDirectoryPartAndPattern) {
       {"sub/", {}},
       {"missing/*", {}},
       {"", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.pattern);
-    EXPECT_EQ(Found(c.pattern.c_str(), platform::kPlainDatasets), c.found);
-  }
+  });
 }
 
 TEST_F(FileSystemTest, AttributesAndFilters) {
@@ -244,12 +201,7 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
   fs::create_directory_symlink("sub", "sublink");
   WriteFile("file", "");
   const std::string parent = fs::path(root_).parent_path().string();
-  struct Case {
-    std::string path;
-    std::string directory;
-    const char* namePart;
-  };
-  const Case cases[] = {
+  testsupport::ExpectPathSplits({
       {"b.txt", root_, "b.txt"},
       {root_ + "/sub/b.txt", root_ + "/sub", "b.txt"},
       {"/b.txt", "/", "b.txt"},
@@ -260,16 +212,7 @@ TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {
       {"sublink/*.txt", root_ + "/sub", "*.txt"},
       {"sub/", root_ + "/sub", ""},
       {"", root_, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    platform::PathText directory;
-    platform::PathText namePart;
-    platform::SplitPath(c.path.c_str(), directory, namePart);
-    EXPECT_EQ(View(directory), c.directory);
-    EXPECT_EQ(View(namePart), c.namePart);
-    EXPECT_EQ(CurrentPath(), root_);
-  }
+  }, root_);
   platform::PathText fullPath;
   platform::FullPath("/b.txt", fullPath);
   EXPECT_EQ(View(fullPath), "//b.txt");

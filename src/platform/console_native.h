@@ -1,0 +1,21 @@
+#pragma once
+// What the shared console code (console.cpp) takes from each platform's
+// console file.
+
+#include <cstddef>
+
+#include "platform/console.h"
+
+namespace platform {
+
+// Reads at most `size` bytes of input into `buffer`, waiting until at least
+// one is there; 0 at the end of the input or when it cannot be read.
+std::size_t ReadConsoleBytes(Console& console, unsigned char* buffer, std::size_t size);
+
+// The platform's half of SetEcho (which handles the console's buffer and
+// the case without any terminal): switches the echo off with the guards that
+// restore the terminal on every way out, or gives the terminal back.
+[[nodiscard]] bool SwitchEchoOff(Console& console);
+[[nodiscard]] bool SwitchEchoOn(Console& console);
+
+}  // namespace platform

@@ -1,0 +1,166 @@
+// The searches, the existence tests and the path resolution, the same on
+// every platform; the platform files reach directories and read entries
+// (file_system_native.h).
+#include <algorithm>
+#include <new>
+
+#include "platform/file_system.h"
+#include "platform/file_system_native.h"
+#include "platform/path_text.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint8_t kFilterMask = kHidden | kSystem | kVolumeLabel | kDirectory;
+
+std::string_view MatchAt(const MatchList& list, std::size_t index) {
+  return list.names.data() + list.starts[index];
+}
+
+void SortMatches(MatchList& list) {
+  std::sort(list.starts.begin(), list.starts.end(), [&list](std::size_t a, std::size_t b) {
+    return std::string_view(list.names.data() + a) < std::string_view(list.names.data() + b);
+  });
+}
+
+void ReleaseMatches(SearchRecord& search) {
+  auto* list = static_cast<MatchList*>(search.matches);
+  if (list != nullptr) {
+    CloseSearchedDirectory(*list);
+    delete list;
+  }
+  search.matches = nullptr;
+  search.next = 0;
+}
+
+// Reports the next match that still exists and passes the filter. With
+// `afterCurrent`, a match equal to the caller's current name is passed over.
+bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
+  auto* list = static_cast<MatchList*>(search.matches);
+  while (list != nullptr && search.next < list->starts.size()) {
+    const std::string_view name = MatchAt(*list, search.next++);
+    if (afterCurrent && View(search.name) == name) {
+      continue;
+    }
+    std::uint8_t attributes = 0;
+    if (!ReadAttributes(*list, name, attributes) || (attributes & ~list->filter & kFilterMask) != 0) {
+      continue;
+    }
+    Assign(search.name, name);
+    search.attributes = attributes;
+    return true;
+  }
+  ReleaseMatches(search);
+  return false;
+}
+
+// Fills the new `list` for `directoryPart` and `namePart`; false when the
+// directory cannot be reached or read.
+bool FillMatches(MatchList& list, const PathText& directoryPart, const PathText& namePart) {
+  try {
+    if (!OpenSearchedDirectory(list, directoryPart) || !CollectMatches(list, View(namePart))) {
+      return false;
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  SortMatches(list);
+  return true;
+}
+
+}  // namespace
+
+void AddMatch(MatchList& list, std::string_view name) {
+  list.starts.push_back(list.names.size());
+  list.names.append(name);
+  list.names.push_back('\0');
+}
+
+bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filter) {
+  ReleaseMatches(search);
+  Clear(search.name);
+  search.attributes = 0;
+  search.failed = false;
+  PathText directoryPart;
+  PathText namePart;
+  if (!SplitPathText(pattern, directoryPart, namePart) || namePart.length == 0) {
+    return false;
+  }
+  auto* list = new (std::nothrow) MatchList;
+  if (list == nullptr) {
+    search.failed = true;
+    return false;
+  }
+  search.matches = list;
+  list->filter = filter;
+  list->exactName = !HasWildcard(View(namePart));
+  if (!FillMatches(*list, directoryPart, namePart)) {
+    ReleaseMatches(search);
+    search.failed = true;
+    return false;
+  }
+  return ReportNextMatch(search, false);
+}
+
+bool FindNextEntry(SearchRecord& search) { return ReportNextMatch(search, true); }
+
+void CloseSearch(SearchRecord& search) { ReleaseMatches(search); }
+
+bool MatchExists(const char* name) {
+  SearchRecord search;
+  const bool found = FindFirstEntry(search, name, kPlainDatasets);
+  CloseSearch(search);
+  return found;
+}
+
+bool DirectoryExists(const char* name) {
+  const std::string_view path = WithoutTrailingSeparators(name);
+  PathText directoryPart;
+  PathText namePart;
+  if (path.empty() || !SplitPathText(path, directoryPart, namePart)) {
+    return false;
+  }
+  // A name with wild cards names no one directory that could be entered.
+  if (HasWildcard(path)) {
+    return false;
+  }
+  PathText trimmed;
+  Assign(trimmed, path);
+  return DirectoryNamedExists(trimmed, View(namePart));
+}
+
+void SplitPath(const char* path, PathText& directory, PathText& namePart) {
+  Clear(directory);
+  PathText directoryPart;
+  if (!SplitPathText(path, directoryPart, namePart)) {
+    return;
+  }
+  DirectoryMark mark;
+  if (directoryPart.length == 0 || !MarkCurrentDirectory(mark)) {
+    (void)CurrentDirectory(directory);
+    return;
+  }
+  if (!ChangeDirectory(directoryPart.chars)) {
+    ForgetMark(mark);
+    (void)CurrentDirectory(directory);
+    return;
+  }
+  (void)CurrentDirectory(directory);
+  if (!ReturnToMark(mark)) {
+    Clear(directory);
+  }
+}
+
+bool FullPath(const char* path, PathText& fullPath) {
+  PathText directory;
+  PathText namePart;
+  SplitPath(path, directory, namePart);
+  if (directory.length == 0 || !JoinPath(View(directory), View(namePart), fullPath)) {
+    Clear(fullPath);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+#include "support/platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_dir.h"
+
+namespace testsupport {
+
+const bool kOpenFilesOpenAgain = true;
+
+namespace {
+
+// Removes everything inside the directory `handle` by handle, so that a tree
+// deeper than the longest path the system can name goes as well.
+void RemoveEntriesOf(int handle) {
+  DIR* directory = fdopendir(handle);
+  if (directory == nullptr) {
+    close(handle);
+    return;
+  }
+  while (const dirent* entry = readdir(directory)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == ".." || unlinkat(handle, name.c_str(), 0) == 0) {
+      continue;
+    }
+    fchmodat(handle, name.c_str(), 0700, 0);
+    const int inner = openat(handle, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (inner >= 0) {
+      RemoveEntriesOf(inner);
+      unlinkat(handle, name.c_str(), AT_REMOVEDIR);
+    }
+  }
+  closedir(directory);
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path) {
+  chmod(path.c_str(), 0700);
+  const int handle = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (handle >= 0) {
+    RemoveEntriesOf(handle);
+  }
+  rmdir(path.c_str());
+}
+
+std::FILE* TemporaryFile() { return std::tmpfile(); }
+
+void SendInterrupt() { std::raise(SIGINT); }
+
+void RestoreInterrupts() { std::signal(SIGINT, SIG_DFL); }
+
+void MakeSystemEntry(const std::string& path) { EXPECT_EQ(mkfifo(path.c_str(), 0666), 0); }
+
+bool MakeFileLink(const std::string& target, const std::string& link) {
+  std::filesystem::create_symlink(target, link);
+  return true;
+}
+
+bool MakeDirectoryLink(const std::string& target, const std::string& link) {
+  std::filesystem::create_directory_symlink(target, link);
+  return true;
+}
+
+bool MakeSparseFile(const std::string& path, unsigned long long length) {
+  WriteFile(path, "");
+  std::error_code error;
+  std::filesystem::resize_file(path, length, error);
+  return !error;
+}
+
+}  // namespace testsupport

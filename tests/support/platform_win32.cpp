@@ -1,0 +1,143 @@
+#include "support/platform.h"
+
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/interrupt.h"
+#include "platform/win32_io.h"
+#include "support/scratch_dir.h"
+
+#include <winioctl.h>  // after <windows.h>, which it builds on
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+const bool kOpenFilesOpenAgain = false;
+
+namespace {
+
+bool IsReparsePoint(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The layout of a junction's reparse data (REPARSE_DATA_BUFFER's mount point
+// branch, which the user-mode headers do not declare).
+struct MountPoint {
+  DWORD tag;
+  WORD dataLength;
+  WORD reserved;
+  WORD substituteOffset;
+  WORD substituteLength;
+  WORD printOffset;
+  WORD printLength;
+  wchar_t names[MAX_PATH * 2];
+};
+
+bool MakeJunction(const std::string& target, const std::string& link) {
+  const std::wstring substitute = L"\\??\\" + std::filesystem::absolute(target).wstring();
+  if (!CreateDirectoryA(link.c_str(), nullptr) || substitute.size() >= MAX_PATH) {
+    return false;
+  }
+  MountPoint point{};
+  point.tag = IO_REPARSE_TAG_MOUNT_POINT;
+  point.substituteLength = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+  point.printOffset = static_cast<WORD>(point.substituteLength + sizeof(wchar_t));
+  std::memcpy(point.names, substitute.c_str(), point.substituteLength);
+  // The four offsets and lengths, both names and their two terminating NULs.
+  point.dataLength = static_cast<WORD>(4 * sizeof(WORD) + point.printOffset + sizeof(wchar_t));
+  const HANDLE directory =
+      CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  DWORD returned = 0;
+  const bool made = directory != INVALID_HANDLE_VALUE &&
+                    DeviceIoControl(directory, FSCTL_SET_REPARSE_POINT, &point,
+                                    offsetof(MountPoint, substituteOffset) + point.dataLength,
+                                    nullptr, 0, &returned, nullptr);
+  CloseHandle(directory);
+  if (!made) {
+    RemoveDirectoryA(link.c_str());
+  }
+  return made;
+}
+
+}  // namespace
+
+std::FILE* TemporaryFile() {
+  char directory[MAX_PATH + 1];
+  char name[MAX_PATH + 1];
+  if (GetTempPathA(sizeof directory, directory) == 0 ||
+      GetTempFileNameA(directory, "t5", 0, name) == 0) {
+    return nullptr;
+  }
+  // "D": the C run-time deletes the file when it is closed.
+  return std::fopen(name, "w+bD");
+}
+
+void SendInterrupt() {
+  // Console control events reach only the processes of a console, and the
+  // tests run without one.
+  static const bool console = [] {
+    FreeConsole();
+    return AllocConsole() != 0;
+  }();
+  ASSERT_TRUE(console);
+  // The first interrupt asks for the end of the run, the second for a stop.
+  const auto noted = platform::InterruptRequested() ? platform::StopRequested : platform::InterruptRequested;
+  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  for (int waited = 0; waited < 5000 && !noted(); waited += 10) {
+    Sleep(10);
+  }
+  EXPECT_TRUE(noted());
+}
+
+// The program's handler stays: there is no default to give back.
+void RestoreInterrupts() {}
+
+void RemoveTree(const std::string& path) {
+  // Read-only entries are taken off their attribute first: Windows deletes
+  // no read-only file.
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  for (fs::recursive_directory_iterator entry(path, ignored), end; !ignored && entry != end;
+       entry.increment(ignored)) {
+    SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  fs::remove_all(path, ignored);
+}
+
+void MakeSystemEntry(const std::string& path) {
+  testsupport::WriteFile(path, "");
+  EXPECT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_SYSTEM));
+}
+
+bool MakeFileLink(const std::string& target, const std::string& link) {
+  CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  return IsReparsePoint(link);
+}
+
+bool MakeDirectoryLink(const std::string& target, const std::string& link) {
+  CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                      SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  return IsReparsePoint(link) || MakeJunction(target, link);
+}
+
+bool MakeSparseFile(const std::string& path, unsigned long long length) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  DWORD returned = 0;
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(length);
+  // Sparse on NTFS; wine's files on Linux are sparse anyway.
+  DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  const bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return made;
+}
+
+}  // namespace testsupport
