@@ -89,7 +89,8 @@ bool RewriteChunks(RunState& state, platform::DatasetFile& file, std::uint64_t l
   return true;
 }
 
-// A short dataset is done before the helper thread would have started on it.
+// A shorter dataset is transformed block by block: handing it to the helper
+// thread would take longer than its work.
 constexpr std::uint64_t kShortestAhead = 64 * 1024;
 
 bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length,
