@@ -79,9 +79,18 @@ std::FILE* TemporaryFile() {
 void SendInterrupt() {
   // Console control events reach only the processes of a console, and the
   // tests run without one.
+  // The console's host process starts in our current directory, often a
+  // test's scratch directory in the middle of a run, and holds it open for a
+  // moment, so that the test could not remove it; so it starts in the root.
   static const bool console = [] {
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    const fs::path current = fs::current_path(ignored);
+    fs::current_path(current.root_path(), ignored);
     FreeConsole();
-    return AllocConsole() != 0;
+    const bool allocated = AllocConsole() != 0;
+    fs::current_path(current, ignored);
+    return allocated;
   }();
   ASSERT_TRUE(console);
   // The first interrupt asks for the end of the run, the second for a stop.
