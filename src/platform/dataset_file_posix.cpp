@@ -13,6 +13,12 @@ namespace {
 
 int Descriptor(const DatasetFile& file) { return static_cast<int>(file.handle); }
 
+// A regular file with a write permission bit: a file without any is
+// read-only, even for root.
+bool IsWritableRegularFile(const struct stat& info) {
+  return S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
 }  // namespace
 
 bool OpenDataset(DatasetFile& file, const char* name, bool followLink) {
@@ -20,11 +26,7 @@ bool OpenDataset(DatasetFile& file, const char* name, bool followLink) {
   struct stat info {};
   // Only regular files: opening a FIFO or a device could block or have effects.
   if (name[0] == '\0' || (followLink ? stat(name, &info) : lstat(name, &info)) != 0 ||
-      !S_ISREG(info.st_mode)) {
-    return false;
-  }
-  // A file without any write permission is read-only, even for root.
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      !IsWritableRegularFile(info)) {
     return false;
   }
   int fd;
@@ -35,7 +37,7 @@ bool OpenDataset(DatasetFile& file, const char* name, bool followLink) {
     return false;
   }
   // The name may have changed into something else between stat and open.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !IsWritableRegularFile(info)) {
     close(fd);
     return false;
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/file_system_native.h"
 #include "platform/path_text.h"
@@ -106,6 +107,15 @@ bool FindFirstEntry(SearchRecord& search, const char* pattern, std::uint8_t filt
 bool FindNextEntry(SearchRecord& search) { return ReportNextMatch(search, true); }
 
 void CloseSearch(SearchRecord& search) { ReleaseMatches(search); }
+
+bool DatasetExists(const char* name) {
+  DatasetFile file;
+  if (!OpenDataset(file, name)) {
+    return false;
+  }
+  (void)CloseDataset(file);  // only opened to look
+  return true;
+}
 
 bool MatchExists(const char* name) {
   SearchRecord search;

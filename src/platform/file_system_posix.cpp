@@ -40,10 +40,6 @@ bool HasWritePermissionBits(const struct stat& status) {
   return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
-bool IsWritableRegularFile(const struct stat& status) {
-  return S_ISREG(status.st_mode) && HasWritePermissionBits(status);
-}
-
 int DirectoryOf(const MatchList& list) { return static_cast<int>(list.directory); }
 
 // The attribute byte of `name` in `directory`; false when the entry is gone.
@@ -179,22 +175,6 @@ bool EnterFoundDirectory(const SearchRecord& search) {
 bool ReturnToSearchedDirectory(const SearchRecord& search) {
   const auto* list = static_cast<const MatchList*>(search.matches);
   return list != nullptr && fchdir(DirectoryOf(*list)) == 0;
-}
-
-bool DatasetExists(const char* name) {
-  struct stat status;
-  // Looked at before it is opened: opening a FIFO may block, opening a device may act on it.
-  if (name[0] == '\0' || stat(name, &status) != 0 || !IsWritableRegularFile(status)) {
-    return false;
-  }
-  const int handle = open(name, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (handle < 0) {
-    return false;
-  }
-  // The name may have been given to something else since the stat.
-  const bool regular = fstat(handle, &status) == 0 && IsWritableRegularFile(status);
-  close(handle);
-  return regular;
 }
 
 bool ChangeDirectory(const char* path) { return path[0] != '\0' && chdir(path) == 0; }

@@ -1,7 +1,6 @@
 #include <new>
 #include <string>
 
-#include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/file_system_native.h"
 #include "platform/path_text.h"
@@ -154,15 +153,6 @@ bool EnterFoundDirectory(const SearchRecord& search) {
 bool ReturnToSearchedDirectory(const SearchRecord& search) {
   const auto* list = static_cast<const MatchList*>(search.matches);
   return list != nullptr && SetCurrentDirectoryA(list->directoryPath.c_str()) != 0;
-}
-
-bool DatasetExists(const char* name) {
-  DatasetFile file;
-  if (!OpenDataset(file, name)) {
-    return false;
-  }
-  (void)CloseDataset(file);  // only opened to look
-  return true;
 }
 
 bool ChangeDirectory(const char* path) { return path[0] != '\0' && SetCurrentDirectoryA(path) != 0; }
