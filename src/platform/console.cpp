@@ -17,6 +17,12 @@ void EndInput(Console& console) {
   console.begin = console.end = 0;
 }
 
+// Forgets the input that the buffer holds.
+void DropBufferedInput(Console& console) {
+  console.begin = console.end = 0;
+  console.dropLineFeed = false;
+}
+
 // Refills the buffer; false at the end of the input or on a read error.
 bool Fill(Console& console) {
   if (console.atEnd) {
@@ -100,6 +106,19 @@ void FinishCurrentLine(Console& console) {
 
 void DropFollowingLineFeed(Console& console) { console.dropLineFeed = true; }
 
+void DiscardTypeAhead(Console& console) {
+  if (console.inputIsTerminal) {
+    DropBufferedInput(console);
+    FlushTypedInput(console);
+  }
+}
+
+void WriteBytes(Console& console, const char* data, std::size_t size) {
+  if (!console.writeFailed && !WriteConsoleBytes(console, data, size)) {
+    console.writeFailed = true;
+  }
+}
+
 void WriteLineEnd(Console& console) {
   WriteBytes(console, kConsoleLineEnd, std::strlen(kConsoleLineEnd));
 }
@@ -122,8 +141,7 @@ bool SetEcho(Console& console, bool on) {
   }
   if (console.inputIsTerminal) {
     // Typed while the echo was still on: shown, so never part of secret input.
-    console.begin = console.end = 0;
-    console.dropLineFeed = false;
+    DropBufferedInput(console);
   }
   console.echoIsOff = true;
   return true;

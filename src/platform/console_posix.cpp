@@ -71,19 +71,10 @@ TextCharset UserCharset() {
   return charset;
 }
 
-void DiscardTypeAhead(Console& console) {
-  if (!console.inputIsTerminal) {
-    return;
-  }
-  console.begin = console.end = 0;
-  console.dropLineFeed = false;
-  tcflush(Descriptor(console.input), TCIFLUSH);
-}
+void FlushTypedInput(const Console& console) { tcflush(Descriptor(console.input), TCIFLUSH); }
 
-void WriteBytes(Console& console, const char* data, std::size_t size) {
-  if (!console.writeFailed && !WriteAll(Descriptor(console.output), data, size)) {
-    console.writeFailed = true;
-  }
+bool WriteConsoleBytes(const Console& console, const char* data, std::size_t size) {
+  return WriteAll(Descriptor(console.output), data, size);
 }
 
 void ClearScreen(Console& console) {

@@ -110,19 +110,10 @@ int TerminalColumns(const Console& console) {
 
 TextCharset UserCharset() { return TextCharset::CodePage; }
 
-void DiscardTypeAhead(Console& console) {
-  if (!console.inputIsTerminal) {
-    return;
-  }
-  console.begin = console.end = 0;
-  console.dropLineFeed = false;
-  FlushConsoleInputBuffer(AsHandle(console.input));
-}
+void FlushTypedInput(const Console& console) { FlushConsoleInputBuffer(AsHandle(console.input)); }
 
-void WriteBytes(Console& console, const char* data, std::size_t size) {
-  if (!console.writeFailed && !WriteAll(OutputOf(console), data, size)) {
-    console.writeFailed = true;
-  }
+bool WriteConsoleBytes(const Console& console, const char* data, std::size_t size) {
+  return WriteAll(OutputOf(console), data, size);
 }
 
 void ClearScreen(Console& console) {
