@@ -36,6 +36,12 @@ SecretInputGuard gGuard;
 
 HANDLE OutputOf(const Console& console) { return AsHandle(console.output); }
 
+// The output console's buffer, window and cursor; false when the output is
+// no console.
+bool ReadScreen(const Console& console, CONSOLE_SCREEN_BUFFER_INFO& screen) {
+  return console.outputIsTerminal && GetConsoleScreenBufferInfo(OutputOf(console), &screen);
+}
+
 void ShowLook(HANDLE output) {
   SetConsoleTextAttribute(output, gLook.attributes);
   SetConsoleCursorInfo(output, &gLook.cursor);
@@ -89,7 +95,7 @@ void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output) {
   console.inputIsTerminal = IsTerminal(input);
   console.outputIsTerminal = IsTerminal(output);
   CONSOLE_SCREEN_BUFFER_INFO screen;
-  if (console.outputIsTerminal && GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+  if (ReadScreen(console, screen)) {
     gLook.attributes = screen.wAttributes;
     GetConsoleCursorInfo(OutputOf(console), &gLook.cursor);
   }
@@ -102,7 +108,7 @@ bool IsTerminal(std::intptr_t handle) {
 
 int TerminalColumns(const Console& console) {
   CONSOLE_SCREEN_BUFFER_INFO screen;
-  if (!console.outputIsTerminal || !GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+  if (!ReadScreen(console, screen)) {
     return 0;
   }
   return screen.dwSize.X;  // a line wraps at the width of the buffer
@@ -118,7 +124,7 @@ bool WriteConsoleBytes(const Console& console, const char* data, std::size_t siz
 
 void ClearScreen(Console& console) {
   CONSOLE_SCREEN_BUFFER_INFO screen;
-  if (!console.outputIsTerminal || !GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+  if (!ReadScreen(console, screen)) {
     return;
   }
   const SMALL_RECT& window = screen.srWindow;
@@ -130,7 +136,7 @@ void ClearScreen(Console& console) {
 
 void MoveCursor(Console& console, int row, int column) {
   CONSOLE_SCREEN_BUFFER_INFO screen;
-  if (!console.outputIsTerminal || !GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+  if (!ReadScreen(console, screen)) {
     return;
   }
   const COORD position{static_cast<SHORT>(screen.srWindow.Left + column - 1),
@@ -140,7 +146,7 @@ void MoveCursor(Console& console, int row, int column) {
 
 void ClearToLineEnd(Console& console) {
   CONSOLE_SCREEN_BUFFER_INFO screen;
-  if (!console.outputIsTerminal || !GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+  if (!ReadScreen(console, screen)) {
     return;
   }
   const auto count = static_cast<DWORD>(screen.dwSize.X - screen.dwCursorPosition.X);
@@ -169,7 +175,7 @@ void SetCursorVisible(Console& console, bool visible) {
 
 void MoveToColumnOne(Console& console) {
   CONSOLE_SCREEN_BUFFER_INFO screen;
-  if (console.outputIsTerminal && GetConsoleScreenBufferInfo(OutputOf(console), &screen)) {
+  if (ReadScreen(console, screen)) {
     SetConsoleCursorPosition(OutputOf(console), COORD{0, screen.dwCursorPosition.Y});
   }
 }
