@@ -1,6 +1,7 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <iterator>
 #include <system_error>
 
 #include "platform/interrupt.h"
@@ -12,12 +13,21 @@ namespace {
 volatile std::sig_atomic_t gInterrupts = 0;
 
 constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kInterruptSignalCount = 3;
+constexpr int kInterruptSignalCount = static_cast<int>(std::size(kInterruptSignals));
 constexpr int kInterruptsBeforeTheEnd = 2;
 
 // The actions DeferInterrupts replaced; `gDeferred` tells which are kept.
 struct sigaction gPrevious[kInterruptSignalCount];
 bool gDeferred[kInterruptSignalCount] = {};
+
+sigset_t InterruptSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signalNumber : kInterruptSignals) {
+    sigaddset(&set, signalNumber);
+  }
+  return set;
+}
 
 extern "C" void NoteInterrupt(int signalNumber) {
   if (gInterrupts >= kInterruptsBeforeTheEnd) {
@@ -36,10 +46,7 @@ void DeferInterrupts() {
   struct sigaction action {};
   action.sa_handler = NoteInterrupt;
   // Two interrupts arriving together are handled one after the other.
-  sigemptyset(&action.sa_mask);
-  for (int signalNumber : kInterruptSignals) {
-    sigaddset(&action.sa_mask, signalNumber);
-  }
+  action.sa_mask = InterruptSignalSet();
   action.sa_flags = SA_RESTART;
   for (int i = 0; i < kInterruptSignalCount; ++i) {
     struct sigaction previous {};
@@ -68,11 +75,7 @@ void RestoreInterrupts() {
 
 bool StartThreadWithoutInterrupts(std::thread& thread, void (*body)(void*), void* context) {
   // A new thread inherits the signal mask of the thread that starts it.
-  sigset_t interrupts;
-  sigemptyset(&interrupts);
-  for (int signalNumber : kInterruptSignals) {
-    sigaddset(&interrupts, signalNumber);
-  }
+  const sigset_t interrupts = InterruptSignalSet();
   sigset_t previous;
   pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
   bool started = true;
