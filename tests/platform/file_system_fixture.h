@@ -53,6 +53,18 @@ inline void ExpectSearches(const std::vector<Search>& searches) {
   }
 }
 
+// `exists` (DatasetExists, DirectoryExists) answers each name as its case says.
+struct Existence {
+  std::string name;
+  bool exists;
+};
+inline void ExpectExistence(bool (*exists)(const char*), const std::vector<Existence>& cases) {
+  for (const Existence& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(exists(c.name.c_str()), c.exists);
+  }
+}
+
 // SplitPath of each path gives its directory and name part, and the current
 // directory stays `current`.
 struct PathSplit {

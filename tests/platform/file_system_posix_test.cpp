@@ -146,20 +146,12 @@ bool DatasetExistsWithoutBlocking(const char* fifo, bool& exists) {
 
 TEST_F(FileSystemTest, DatasetExistsOnlyForWritableRegularFiles) {
   MakeEveryKind();
-  struct Case {
-    const char* name;
-    bool exists;
-  };
-  const Case cases[] = {
+  testsupport::ExpectExistence(platform::DatasetExists, {
       {"plain", true},     {"filelink", true},  {"dir/inner.txt", true}, {".hidden", true},
       {"readonly", false}, {"dir", false},      {"dirlink", false},      {"socket", false},
       {"devlink", false},  {"/dev/null", false}, {"dangling", false},    {"missing", false},
       {"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(platform::DatasetExists(c.name), c.exists);
-  }
+  });
   // A dataset found by a search is opened without following a link, so a
   // link that took its place meanwhile leads nowhere.
   platform::DatasetFile file;
@@ -179,21 +171,13 @@ TEST_F(FileSystemTest, DatasetExistsOnlyForWritableRegularFiles) {
 // A name with wild cards is no directory: it could not be entered later.
 TEST_F(FileSystemTest, DirectoryExistsForPlainDirectoriesAndLinksToThem) {
   MakeEveryKind();
-  struct Case {
-    std::string name;
-    bool exists;
-  };
-  const Case cases[] = {
+  testsupport::ExpectExistence(platform::DirectoryExists, {
       {"dir", true},         {"dir/", true},          {"dirlink", true},     {root_ + "/dirlink", true},
       {"/", true},           {".", true},             {"..", true},          {"dir/..", true},
       {"d*", false},         {".hiddendir", false},   {".dirlink", false},   {".hidden*", false},
       {"f*", false},         {"plain", false},        {"fifo", false},       {"dangling", false},
       {"missing", false},    {"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(platform::DirectoryExists(c.name.c_str()), c.exists);
-  }
+  });
 }
 
 TEST_F(FileSystemTest, SplitPathResolvesTheDirectoryAndComesBack) {

@@ -90,19 +90,11 @@ TEST_F(FileSystemTest, AttributesAsTheSystemReportsThemAndLinksAsSystem) {
 // and a device is never opened at all: not as a dataset, not as the log.
 TEST_F(FileSystemTest, OnlyWritableFilesOnADiskAreDatasets) {
   MakeEveryKind();
-  struct Case {
-    const char* name;
-    bool exists;
-  };
-  const Case cases[] = {
+  testsupport::ExpectExistence(platform::DatasetExists, {
       {"plain", true}, {"PLAIN", true}, {"hidden", true},    {"system", true},
       {"readonly", false}, {"dir", false}, {"NUL", false},   {"con", false},
       {"COM1", false}, {"nul.txt", false}, {"missing", false}, {"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(platform::DatasetExists(c.name), c.exists);
-  }
+  });
   for (const char* name : {"NUL", "readonly", "dir"}) {
     platform::OutputFile file;
     EXPECT_FALSE(platform::CreateOutputFile(file, name)) << name;
@@ -118,20 +110,12 @@ TEST_F(FileSystemTest, OnlyWritableFilesOnADiskAreDatasets) {
 // A junction or a linked directory counts as system: not as a directory.
 TEST_F(FileSystemTest, DirectoryExistsForPlainDirectoriesAndRoots) {
   MakeEveryKind();
-  struct Case {
-    std::string name;
-    bool exists;
-  };
-  const Case cases[] = {
+  testsupport::ExpectExistence(platform::DirectoryExists, {
       {"dir", true},           {"DIR", true},         {"dir\\", true},        {"dir/", true},
       {root_ + "\\dir", true}, {"\\", true},          {Drive() + "\\", true}, {".", true},
       {"dir\\..", true},       {"hiddendir", false},  {"d*", false},          {"plain", false},
       {"missing", false},      {"", false},           {"dirlink", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(platform::DirectoryExists(c.name.c_str()), c.exists);
-  }
+  });
 }
 
 TEST_F(FileSystemTest, SplitPathTakesTheDriveSteps) {
