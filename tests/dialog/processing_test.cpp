@@ -320,7 +320,6 @@ TEST_F(ProcessingTest, DatasetCutShortEndsAsWithOneThread) {
       platform::gDatasetFaults = &faults;
       const RunOutput result = Run(3, "data", 3);
       platform::gDatasetFaults = nullptr;
-      testsupport::RestoreInterrupts();
       results[threads - 1] = result.log + ReadFile("data/a") + ReadFile("data/b");
       const std::string now = ReadFile("data/a");
       const std::size_t transformed = cut.failWrite > 0 ? kChunk : 2 * kChunk;
@@ -346,7 +345,6 @@ TEST_F(ProcessingTest, InterruptCompletesTheDatasetInHandThenEnds) {
   platform::gDatasetFaults = &faults;
   const RunOutput result = Run(3, "data", 1);
   platform::gDatasetFaults = nullptr;
-  testsupport::RestoreInterrupts();
   EXPECT_TRUE(result.stopped);
   EXPECT_EQ(result.datasets, 1);
   EXPECT_EQ(ReadFile("data/b"), "bbb");

@@ -18,9 +18,6 @@ extern const bool kOpenFilesOpenAgain;
 // program noted it.
 void SendInterrupt();
 
-// Gives interrupts their default handling back, where the platform allows.
-void RestoreInterrupts();
-
 // An unnamed temporary file, open for reading and writing, removed when it is
 // closed; nullptr when none can be made. (On Windows, std::tmpfile of the C
 // run-time may want to write into the drive's root directory.)

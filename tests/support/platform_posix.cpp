@@ -56,8 +56,6 @@ std::FILE* TemporaryFile() { return std::tmpfile(); }
 
 void SendInterrupt() { std::raise(SIGINT); }
 
-void RestoreInterrupts() { std::signal(SIGINT, SIG_DFL); }
-
 void MakeSystemEntry(const std::string& path) { EXPECT_EQ(mkfifo(path.c_str(), 0666), 0); }
 
 bool MakeFileLink(const std::string& target, const std::string& link) {

@@ -102,9 +102,6 @@ void SendInterrupt() {
   EXPECT_TRUE(noted());
 }
 
-// The program's handler stays: there is no default to give back.
-void RestoreInterrupts() {}
-
 void RemoveTree(const std::string& path) {
   // Read-only entries are taken off their attribute first: Windows deletes
   // no read-only file.
