@@ -140,10 +140,7 @@ CipherState ScheduleAndApply(const Stream& stream, CipherState state, std::uint8
   while (b < kBlocks) {
     cipher::BeginSchedule(state, *schedule);
     const int first = b;
-    for (;; ++b) {
-      if (b == kBlocks) {
-        break;
-      }
+    for (; b < kBlocks; ++b) {
       ForceRekeyAt(b, state);
       if (b < forcedStirs) {
         state.stirPending = true;
