@@ -42,8 +42,9 @@ void PrepareState(cipher::CipherState& state, bool encode, BytePath path) {
   cipher::ResetCipher(state);
 }
 
-bool Skipped(benchmark::State& run, BytePath path) {
-  if (cipher::BytePathAvailable(path)) {
+// Skips a benchmark of a path that this processor cannot run.
+bool Skipped(benchmark::State& run, bool available) {
+  if (available) {
     return false;
   }
   run.SkipWithError("this processor lacks the instructions of this path");
@@ -52,7 +53,7 @@ bool Skipped(benchmark::State& run, BytePath path) {
 
 // Whole blocks, one TransformBlock each, as dataset processing calls it.
 void BM_TransformBlock(benchmark::State& run, bool encode, BytePath path) {
-  if (Skipped(run, path)) {
+  if (Skipped(run, cipher::BytePathAvailable(path))) {
     return;
   }
   static cipher::CipherState state;
@@ -85,8 +86,7 @@ void BM_Schedule(benchmark::State& run) {
 
 // Both generators' key bytes for a block, by each way of forming the products.
 void BM_BlockKeys(benchmark::State& run, cipher::ProductPath path) {
-  if (!cipher::PathAvailable(path)) {
-    run.SkipWithError("this processor lacks the instructions of this path");
+  if (Skipped(run, cipher::PathAvailable(path))) {
     return;
   }
   static cipher::CipherState state;
@@ -101,7 +101,7 @@ void BM_BlockKeys(benchmark::State& run, cipher::ProductPath path) {
 
 // The byte work alone: one schedule applied to its blocks again and again.
 void BM_ApplySchedule(benchmark::State& run, bool encode, BytePath path) {
-  if (Skipped(run, path)) {
+  if (Skipped(run, cipher::BytePathAvailable(path))) {
     return;
   }
   static cipher::CipherState state;

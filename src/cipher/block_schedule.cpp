@@ -21,7 +21,7 @@ int KeyBytesOf(int n) { return (n + kGroupLength - 1) / kGroupLength * kGroupLen
 
 void BeginSchedule(const CipherState& state, BlockSchedule& schedule) {
   schedule.encode = state.encode;
-  schedule.bytePath = state.bytePath;
+  schedule.bytePath = UsableBytePath(state.bytePath);
   schedule.blockCount = 0;
   schedule.tableCount = 0;
   schedule.keyBytes = 0;

@@ -35,7 +35,7 @@ struct ScheduleTables {
 // A fixed-size record (about 140 KiB): nothing is allocated per block.
 struct BlockSchedule {
   bool encode = true;
-  BytePath bytePath = BytePath::kFastest;
+  BytePath bytePath = BytePath::kScalar;  // resolved: never kFastest
   int blockCount = 0;
   int tableCount = 0;
   int keyBytes = 0;   // used of `pass1` and of `pass2`
@@ -51,7 +51,8 @@ struct BlockSchedule {
 // rounded up to a whole group of 8) and makes the check.
 void AdvanceBlock(CipherState& state, int n, const BlockKeys& keys);
 
-// Empties `schedule` and takes the direction, the byte path and the tables of
+// Empties `schedule` and takes the direction, the byte path (as
+// UsableBytePath resolves it, once for all its blocks) and the tables of
 // `state`.
 void BeginSchedule(const CipherState& state, BlockSchedule& schedule);
 

@@ -72,7 +72,7 @@ void TransformBlock(CipherState& state, std::uint8_t* block, int n) {
   AdvanceBlock(state, n, {keys.pass1, keys.pass2});
   const ByteWork work{state.encode ? state.subst : state.inverse, state.work + 1, keys.pass1,
                       keys.pass2};
-  TransformBytes(state.bytePath, state.encode, work, block, n);
+  TransformBytes(UsableBytePath(state.bytePath), state.encode, work, block, n);
 }
 
 }  // namespace cipher

@@ -32,11 +32,12 @@ struct ByteWork {
 // Whether `path` runs on this processor and build (kFastest always does).
 bool BytePathAvailable(BytePath path);
 
-// The path that kFastest stands for here.
-BytePath FastestBytePath();
+// The path that runs for `path` here: kFastest's choice, `path` itself where
+// it is available, and the portable loops where it is not.
+BytePath UsableBytePath(BytePath path);
 
-// Encodes or decodes the `n` bytes (1..1023) at `d` in place by `path`. A
-// path that is not available falls back to the portable loops.
+// Encodes or decodes the `n` bytes (1..1023) at `d` in place by `path`, a
+// path that UsableBytePath gave.
 void TransformBytes(BytePath path, bool encode, const ByteWork& work, std::uint8_t* d, int n);
 
 // The paths' own loops (byte_transform_portable.cpp, byte_transform_x86.cpp).

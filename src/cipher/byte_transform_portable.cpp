@@ -71,18 +71,16 @@ bool BytePathAvailable(BytePath path) {
 // blends per look-up cost more than the portable loops' loads (0.6 times
 // their speed on the processor they were measured on); they stay for
 // processors where shuffles are cheaper, to be forced and measured there.
-BytePath FastestBytePath() {
+BytePath UsableBytePath(BytePath path) {
   static const BytePath kFastest =
       BytePathAvailable(BytePath::kAvx512) ? BytePath::kAvx512 : BytePath::kScalar;
-  return kFastest;
+  if (path == BytePath::kFastest) {
+    return kFastest;
+  }
+  return BytePathAvailable(path) ? path : BytePath::kScalar;
 }
 
 void TransformBytes(BytePath path, bool encode, const ByteWork& work, std::uint8_t* d, int n) {
-  if (path == BytePath::kFastest) {
-    path = FastestBytePath();
-  } else if (!BytePathAvailable(path)) {
-    path = BytePath::kScalar;
-  }
   // A block of one byte has no chain: its own case in the portable loops.
   if (path == BytePath::kAvx512 && n > 1) {
     encode ? EncodeBytesAvx512(work, d, n) : DecodeBytesAvx512(work, d, n);

@@ -54,18 +54,23 @@ TARVEX5_TARGET_FMA inline void StoreKeyOfLanes(std::uint8_t* destination, __m128
   _mm_storel_epi64(reinterpret_cast<__m128i*>(destination), key);
 }
 
-// One step of both generators.
-TARVEX5_TARGET_FMA inline void StepLanes(__m128d& a, __m128d& b) {
-  const __m128d nextA = FractionOfLanes(ProductOfLanes(a, b));
-  const __m128d nextB = FractionOfLanes(a);
-  a = ProductOfLanes(nextA, nextA);
-  b = ProductOfLanes(nextB, nextB);
-}
-
 // Whether a generator is back at its reference value after step `i`: bit 0
 // for generator 1 (it counts only after whole groups), bit 1 for generator 2.
 TARVEX5_TARGET_FMA inline int BackOfLanes(__m128d a, __m128d ref, int i, int groups) {
   return _mm_movemask_pd(_mm_cmpeq_pd(a, ref)) & (i < groups ? 3 : 2);
+}
+
+// Step `i` of both generators, its key bytes stored first; true when a
+// generator came back with it.
+TARVEX5_TARGET_FMA inline bool TakeStep(__m128d& a, __m128d& b, __m128d ref, int i, int groups,
+                                        const BlockKeys& keys) {
+  StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
+  StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
+  const __m128d nextA = FractionOfLanes(ProductOfLanes(a, b));
+  const __m128d nextB = FractionOfLanes(a);
+  a = ProductOfLanes(nextA, nextA);
+  b = ProductOfLanes(nextB, nextB);
+  return BackOfLanes(a, ref, i, groups) != 0;
 }
 
 // Puts the lanes back into the generators; returns `i`.
@@ -221,10 +226,7 @@ TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int 
   const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
   int i = 0;
   for (; i < steps; ++i) {
-    StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
-    StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
-    StepLanes(a, b);
-    if (BackOfLanes(a, ref, i, groups) != 0) [[unlikely]] {
+    if (TakeStep(a, b, ref, i, groups, keys)) [[unlikely]] {
       break;
     }
   }
@@ -250,10 +252,7 @@ TARVEX5_TARGET_AVX512_VL int RunBothFusedVectorAvx512(Generator& gen1, Generator
     }
     const int end = steps - i < kWindow ? steps : i + kWindow;
     for (; i < end; ++i) {
-      StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
-      StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
-      StepLanes(a, b);
-      if (BackOfLanes(a, ref, i, groups) != 0) [[unlikely]] {
+      if (TakeStep(a, b, ref, i, groups, keys)) [[unlikely]] {
         return StoreLanes(gen1, gen2, a, b, i);
       }
     }

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "cipher/block_schedule.h"
-#include "cipher/byte_transform.h"
 #include "cipher/cipher_state.h"
 #include "cipher_test_support.h"
 
@@ -37,16 +36,6 @@ std::string NameOf(BytePath path) {
       return "avx512";
   }
   return "?";
-}
-
-std::vector<BytePath> AvailablePaths() {
-  std::vector<BytePath> paths;
-  for (BytePath path : {BytePath::kScalar, BytePath::kAvx2, BytePath::kAvx512}) {
-    if (cipher::BytePathAvailable(path)) {
-      paths.push_back(path);
-    }
-  }
-  return paths;
 }
 
 void ForceRekeyAt(int block, CipherState& state) {
@@ -115,7 +104,7 @@ TEST(BytePaths, StreamHasStirsAndARekey) {
 // both ways.
 TEST(BytePaths, EveryPathGivesTheReferenceBytesBothWays) {
   const Stream& stream = SharedStream();
-  for (BytePath path : AvailablePaths()) {
+  for (BytePath path : cipher_test::AvailableBytePaths()) {
     SCOPED_TRACE(NameOf(path));
     CipherState encoder = stream.encoder;
     CipherState decoder = stream.decoder;
@@ -151,10 +140,7 @@ CipherState ScheduleAndApply(const Stream& stream, CipherState state, std::uint8
   while (b < kBlocks) {
     cipher::BeginSchedule(state, *schedule);
     const int first = b;
-    for (;; ++b) {
-      if (b == kBlocks) {
-        break;
-      }
+    for (; b < kBlocks; ++b) {
       ForceRekeyAt(b, state);
       if (b < forcedStirs) {
         state.stirPending = true;
@@ -186,7 +172,7 @@ TEST(BytePaths, AppliedSchedulesGiveTheBlockByBlockBytes) {
       expectedState.stirPending = expectedState.stirPending || b < kForcedStirs;
       cipher::TransformBlock(expectedState, expected.data() + stream.offsets[b], stream.Length(b));
     }
-    for (BytePath path : AvailablePaths()) {
+    for (BytePath path : cipher_test::AvailableBytePaths()) {
       SCOPED_TRACE(std::string(encode ? "encoding, " : "decoding, ") + NameOf(path));
       CipherState state = encode ? stream.encoder : stream.decoder;
       state.bytePath = path;

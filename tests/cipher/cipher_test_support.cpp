@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cipher/byte_transform.h"
 #include "cipher/generator.h"
 #include "cipher/key_schedule.h"
 #include "platform/intro_screen.h"
@@ -188,6 +189,17 @@ void ForceReturnAfter(CipherState& state, int g, int steps) {
     cipher::StepGenerator(ahead, g);
   }
   cipher::GeneratorOf(state, g).ref = cipher::GeneratorOf(ahead, g).a;
+}
+
+std::vector<cipher::BytePath> AvailableBytePaths() {
+  std::vector<cipher::BytePath> paths;
+  for (cipher::BytePath path :
+       {cipher::BytePath::kScalar, cipher::BytePath::kAvx2, cipher::BytePath::kAvx512}) {
+    if (cipher::BytePathAvailable(path)) {
+      paths.push_back(path);
+    }
+  }
+  return paths;
 }
 
 std::uint64_t Digest(const std::uint8_t* data, std::size_t size) {

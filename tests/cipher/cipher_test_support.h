@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cipher/cipher_state.h"
 
@@ -31,6 +32,10 @@ void ReferenceEncodeBlock(cipher::CipherState& state, std::uint8_t* block, int n
 // Sets generator `g`'s reference value to what its `a` will be after `steps`
 // more steps, so that it comes back to it there.
 void ForceReturnAfter(cipher::CipherState& state, int g, int steps);
+
+// The byte paths this processor runs (the portable one first), each to be
+// forced in turn.
+std::vector<cipher::BytePath> AvailableBytePaths();
 
 // 64-bit FNV-1a digest of `size` bytes, for compact known-answer vectors.
 std::uint64_t Digest(const std::uint8_t* data, std::size_t size);

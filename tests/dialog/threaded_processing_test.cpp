@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "cipher/byte_transform.h"
 #include "cipher/cipher_test_support.h"
 #include "dialog/processing.h"
 #include "dialog/run_state.h"
@@ -79,16 +78,6 @@ const Expected& ReferenceChain() {
   return *expected;
 }
 
-std::vector<BytePath> AvailablePaths() {
-  std::vector<BytePath> paths;
-  for (BytePath path : {BytePath::kScalar, BytePath::kAvx2, BytePath::kAvx512}) {
-    if (cipher::BytePathAvailable(path)) {
-      paths.push_back(path);
-    }
-  }
-  return paths;
-}
-
 class ThreadedProcessingTest : public ::testing::Test {
  protected:
   testsupport::ScratchDir scratch;
@@ -133,7 +122,7 @@ TEST_F(ThreadedProcessingTest, ChainHasStirsAndARekeyWhereChunksMeet) {
 
 TEST_F(ThreadedProcessingTest, OneAndTwoThreadsGiveTheReferenceBytesOnEveryPathBothWays) {
   const Expected& expected = ReferenceChain();
-  for (BytePath path : AvailablePaths()) {
+  for (BytePath path : cipher_test::AvailableBytePaths()) {
     for (int threads : {1, 2}) {
       SCOPED_TRACE("byte path " + std::to_string(static_cast<int>(path)) + ", threads " + std::to_string(threads));
       for (std::size_t d = 0; d < std::size(kLengths); ++d) {
