@@ -9,6 +9,7 @@
 #include "key/console_input.h"
 #include "key/key_entry.h"
 #include "overlay/overlay.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/wipe.h"
@@ -97,6 +98,14 @@ void LeaveNoTrace(RunState& state) {
 }
 
 }  // namespace
+
+Surroundings StandardSurroundings() {
+  constexpr int kProgressAfterMs = 1000;
+  Surroundings surroundings;
+  surroundings.charset = platform::UserCharset();
+  surroundings.progressAfterMs = platform::IsTerminal(surroundings.output) ? kProgressAfterMs : -1;
+  return surroundings;
+}
 
 int RunProgram(int argumentCount, const char* const* arguments, const Surroundings& surroundings) {
   platform::PrepareProcess();

@@ -26,6 +26,12 @@ struct Surroundings {
   int processingThreads = 0;
 };
 
+// The surroundings of the program as started: the console on the standard
+// input and output, the intro's full pause, the program's own texts in the
+// user's character set, and a progress figure for datasets taking more than
+// a second where the output is a terminal.
+[[nodiscard]] Surroundings StandardSurroundings();
+
 // Runs the program with the `argumentCount` + 1 texts of `arguments`
 // (arguments[0] is the program as started) in `surroundings`. Returns the
 // exit status (0 on every ordinary way out).

@@ -8,9 +8,6 @@ namespace dialog {
 
 namespace {
 
-// Stands for each character of an answer that may have been typed in secret.
-constexpr char kMaskedCharacter = '*';
-
 // Leading blanks, then digits only; `allowSign` admits one "+" or "-".
 bool ParseDecimal(std::string_view text, bool allowSign, long minimum, long maximum, int& value) {
   std::size_t i = 0;

@@ -68,6 +68,10 @@ inline void TakeBracketed(RunState& state, char closing) { TakeBracketed(state, 
 [[nodiscard]] bool ReadAnswerLine(RunState& state, ShortText& text);
 [[nodiscard]] bool ReadAnswerLine(RunState& state, PathText& text);
 
+// Stands for each character typed without echo wherever such input is
+// reported: nothing typed in secret is ever shown.
+inline constexpr char kMaskedCharacter = '*';
+
 // Whether the input that failed was typed without echo.
 enum class FailedInput { Shown, Secret };
 

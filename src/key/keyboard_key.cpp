@@ -1,6 +1,7 @@
 // The key typed at the keyboard: one pass of the first input, the control
 // input or the input with echo.
 #include "dialog/output.h"
+#include "dialog/questions.h"
 #include "key/console_input.h"
 #include "key/key_steps.h"
 #include "platform/console.h"
@@ -11,11 +12,9 @@ namespace {
 
 using dialog::FailedInput;
 using dialog::Flow;
+using dialog::kMaskedCharacter;
 using dialog::Msg;
 using dialog::RunState;
-
-// Stands for a wrong character that was typed without echo.
-constexpr char kMaskedCharacter = '*';
 
 enum class PassEnd { Complete, WrongCharacter, Mismatch };
 

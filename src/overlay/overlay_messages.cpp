@@ -1,4 +1,5 @@
 // The messages E1 to E7 of the overlay information, as each source writes them.
+#include "dialog/questions.h"
 #include "overlay/overlay_steps.h"
 #include "overlay/overlay_text.h"
 
@@ -6,11 +7,9 @@ namespace overlay {
 
 namespace {
 
+using dialog::kMaskedCharacter;
 using dialog::Msg;
 using dialog::RunState;
-
-// Stands for a character or number that was typed without echo.
-constexpr char kMasked = '*';
 
 bool HexPosition(const RunState& state) { return state.overlay.form >= 4; }
 bool HexValue(const RunState& state) { return state.overlay.form == 2 || state.overlay.form == 5; }
@@ -26,7 +25,7 @@ bool Masked(const RunState& state, InfoSource source) {
 void AddWrongCharacter(MessageLines& message, const RunState& state, const ParseResult& result,
                        bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
-  const char character = masked ? kMasked : static_cast<char>(result.character);
+  const char character = masked ? kMaskedCharacter : static_cast<char>(result.character);
   AddName(message, std::string_view(&character, 1));
   AddText(message, state, end);
   AddDecimal(message, result.place);
@@ -38,7 +37,7 @@ void AddTooLarge(MessageLines& message, const RunState& state, const ParseResult
                  bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
   if (masked) {
-    AddName(message, std::string_view(&kMasked, 1));
+    AddName(message, std::string_view(&kMaskedCharacter, 1));
   } else {
     AddDecimal(message, result.number);
   }

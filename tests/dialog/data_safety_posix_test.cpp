@@ -13,44 +13,26 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog/data_safety_fixture.h"
 #include "dialog/driver.h"
 #include "platform/dataset_file.h"
 #include "platform/short_text.h"
 #include "platform/walk.h"
-#include "support/dialog_run.h"
-#include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::Contains;
+using testsupport::kChunk;
 using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
-
-constexpr std::size_t kChunk = 1 << 20;
+using Result = testsupport::DataSafetyResult;
 
 std::string Tree(const std::string& directory) { return "\xAE" + directory + "\xAF"; }
 
-struct Result {
-  std::string console;
-  std::string log;
-};
-
-class DataSafetyTest : public ::testing::Test {
+class DataSafetyTest : public testsupport::DataSafetyFixture {
  protected:
-  testsupport::ScratchDir scratch;
-  testsupport::DirectoryGuard inScratch{scratch.path};
-
-  // The whole program, answered by parameters: the language, the log, the
-  // selection, the form, an ASCII key and no overlay. `input` answers what
-  // the console is asked.
-  Result Run(const std::string& selection, int form, int language = 0, const std::string& input = "") {
-    const testsupport::DialogResult run = testsupport::RunDialog(
-        {std::to_string(language), scratch.Path("run.log"), selection, std::to_string(form), "1", "secret", "0"},
-        input);
-    return {testsupport::WithoutStamps(run.output), testsupport::WithoutStamps(ReadFile(scratch.Path("run.log")))};
-  }
-
   // Makes a chain of `levels` directories `name` below `top`, by relative
   // steps (it may be deeper than any path can name), with `content` in a
   // dataset "f" at the bottom unless it is empty.
@@ -91,8 +73,6 @@ class DataSafetyTest : public ::testing::Test {
     return content;
   }
 };
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;

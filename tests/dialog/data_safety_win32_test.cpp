@@ -6,36 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog/data_safety_fixture.h"
 #include "dialog/driver.h"
 #include "platform/dataset_file.h"
-#include "support/dialog_run.h"
 #include "support/platform.h"
-#include "support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::Contains;
+using testsupport::kChunk;
 using testsupport::RandomBytes;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
-
-constexpr std::size_t kChunk = 1 << 20;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-class DataSafetyTest : public ::testing::Test {
- protected:
-  testsupport::ScratchDir scratch;
-  testsupport::DirectoryGuard inScratch{scratch.path};
-
-  // The whole program, answered by parameters; the log it wrote.
-  std::string Run(const std::string& selection, int form, int language = 0) {
-    testsupport::RunDialog({std::to_string(language), scratch.Path("run.log"), selection,
-                            std::to_string(form), "1", "secret", "0"},
-                           "");
-    return testsupport::WithoutStamps(ReadFile(scratch.Path("run.log")));
-  }
-};
+using DataSafetyTest = testsupport::DataSafetyFixture;
 
 // Two Ctrl-C: the dataset in hand stops at the next chunk boundary.
 TEST_F(DataSafetyTest, SecondInterruptStopsAtAChunkBoundary) {
@@ -50,7 +34,7 @@ TEST_F(DataSafetyTest, SecondInterruptStopsAtAChunkBoundary) {
     }
   };
   platform::gDatasetFaults = &faults;
-  const std::string log = Run("[data]", 1);
+  const std::string log = Run("[data]", 1).log;
   platform::gDatasetFaults = nullptr;
   EXPECT_TRUE(Contains(log, "The dataset \xAF" "a\xAE could not be processed completely!\r\n"
                             " The first 1048576 bytes have been processed, the rest is unchanged.\r\n"))
@@ -66,7 +50,7 @@ TEST_F(DataSafetyTest, NoFileIsProcessedTwiceInOneRun) {
   WriteFile("t\\a.bin", RandomBytes(3000, 3));
   fs::create_hard_link("t\\a.bin", "t\\b_hard");
   WriteFile("list", "t\\a.bin\nA.BIN\n*\n");
-  const std::string encoded = Run("(list)", 3);
+  const std::string encoded = Run("(list)", 3).log;
   EXPECT_TRUE(Contains(encoded, "The dataset \xAF" "a.bin\xAE has already been processed and will be ignored!\r\n"));
   EXPECT_TRUE(Contains(encoded, "The dataset \xAF" "b_hard\xAE has already been processed and will be ignored!\r\n"));
   Run("(list)", 4);

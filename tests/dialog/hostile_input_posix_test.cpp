@@ -14,26 +14,16 @@
 #include <gtest/gtest.h>
 
 #include "dialog/driver.h"
+#include "dialog/hostile_input_fixture.h"
 #include "support/closing_lines.h"
-#include "support/dialog_run.h"
-#include "support/scratch_dir.h"
 
 namespace {
 
 using testsupport::DialogResult;
 using testsupport::ReadFile;
 using testsupport::RunDialog;
-using testsupport::ScratchDir;
 using testsupport::WriteFile;
-
-class HostileNamesTest : public ::testing::Test {
- protected:
-  ScratchDir scratch;
-  testsupport::DirectoryGuard inScratch{scratch.path};
-
-  void SetUp() override { WriteFile(scratch.Path("a.txt"), "abc"); }
-  std::string Log() const { return ReadFile(scratch.Path("log.txt")); }
-};
+using HostileNamesTest = testsupport::HostileInputTest;
 
 // A name cannot forge a line of the log or send control sequences to the
 // terminal; the dataset itself is still found and processed under its name.

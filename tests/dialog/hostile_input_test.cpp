@@ -5,27 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog/hostile_input_fixture.h"
 #include "dialog/output.h"
 #include "support/closing_lines.h"
-#include "support/dialog_run.h"
-#include "support/scratch_dir.h"
 
 namespace {
 
 using testsupport::DialogResult;
-using testsupport::ReadFile;
+using testsupport::HostileInputTest;
 using testsupport::RunDialog;
-using testsupport::ScratchDir;
-using testsupport::WriteFile;
-
-class HostileInputTest : public ::testing::Test {
- protected:
-  ScratchDir scratch;
-  testsupport::DirectoryGuard inScratch{scratch.path};
-
-  void SetUp() override { WriteFile(scratch.Path("a.txt"), "abc"); }
-  std::string Log() const { return ReadFile(scratch.Path("log.txt")); }
-};
 
 // After an error in input typed without echo, the lines typed ahead reach the
 // repeat question; a wrong answer there is shown as one "*" per character.
