@@ -81,9 +81,11 @@ bool ToUserForm(const WidePath& path, WidePath& out);
 
 // True when the entry with `attributes` and `reparseTag` is a link: a symbolic
 // link, a junction or a mount point (a name surrogate). Cloud placeholders and
-// other reparse points are the files and directories they stand for.
+// other reparse points are the files and directories they stand for. A
+// reparse point whose tag is not known (0: wine tells none) counts as a link.
 inline bool IsLink(DWORD attributes, DWORD reparseTag) {
-  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(reparseTag);
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag));
 }
 
 }  // namespace platform

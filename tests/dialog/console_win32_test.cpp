@@ -1,5 +1,5 @@
 // What the console and the command line are on Windows: lines that end in CR
-// LF, and parameters in the console's code page.
+// LF, and parameters and redirected output in UTF-8.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -37,17 +37,17 @@ TEST(WindowsConsole, LinesEndInCrLf) {
   EXPECT_EQ(console.substr(console.size() - closing.size()), closing);
 }
 
-// The command line is read as wide text and converted to the OEM code page:
-// « and » (0xAB and 0xBB in the ANSI code page that starts the program here)
-// arrive as 0xAE and 0xAF and select a directory with its subdirectories.
-TEST(WindowsProgram, ParametersArriveInTheConsoleCodePage) {
+// The command line is read as wide text and kept as UTF-8, without loss: «
+// and » select a directory with its subdirectories, and redirected output is
+// UTF-8.
+TEST(WindowsProgram, ParametersArriveWithoutLossAndRedirectedOutputIsUtf8) {
   ScratchDir scratch;
   std::filesystem::create_directories(scratch.Path("data\\sub"));
   testsupport::WriteFile(scratch.Path("data\\sub\\a.txt"), "plain");
   const testsupport::ProgramResult result = testsupport::RunProgramBinary(
-      {"0", "log.txt", "\xAB" "data\xBB", "1", "1", "key", "0"}, "", scratch.path);
+      {"0", "log.txt", "\xC2\xAB" "data\xC2\xBB", "1", "1", "key", "0"}, "", scratch.path);
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_NE(result.output.find("The datasets of the directory \xAF" "data\xAE\n"
+  EXPECT_NE(result.output.find("The datasets of the directory \xC2\xBB" "data\xC2\xAB\n"
                                " and these of all subdirectories of lower steps will be processed."),
             std::string::npos)
       << result.output;
