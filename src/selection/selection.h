@@ -1,21 +1,13 @@
 #pragma once
-// The phases of the dialog, in the order the driver runs them. Each asks its
-// question(s) through the shared operations and returns Stop when the
-// program is to end (the termination line, where one belongs, is written).
+// The selection phase: questions 2 to 4, in the order the driver runs them.
+// Each asks its question(s) through the shared operations and returns Stop
+// when the program is to end (the termination line, where one belongs, is
+// written).
 
 #include "dialog/questions.h"
 #include "dialog/run_state.h"
 
 namespace dialog {
-
-// Before everything else: --help, -h or -? as the only parameter writes the
-// English parameter description, --version the banner, to the console, and
-// returns true (the program then ends, without intro and without a log);
-// false for any other parameters.
-[[nodiscard]] bool AnswerHelpOrVersion(RunState& state);
-
-// Question 1: the language, from parameter 1 or the language question.
-[[nodiscard]] Flow AskLanguage(RunState& state);
 
 // Question 2: the control-information log and, when its name was typed, the
 // parameter description; opens the log and writes its head.
