@@ -2,6 +2,8 @@
 
 #include "dialog/dataset_name.h"
 #include "dialog/output.h"
+#include "platform/console.h"
+#include "platform/unicode_text.h"
 #include "key/key_steps.h"
 #include "platform/file_system.h"
 
@@ -57,12 +59,38 @@ Flow AskKeyCharset(RunState& state) {
   return Flow::Go;
 }
 
+// Parameter 6 where key characters are code-page bytes (Windows): each
+// character of the UTF-8 `text` becomes its bytes. False, with a line that
+// says what to do instead, for a character the code page lacks.
+bool TakeKeyCharacters(RunState& state, std::string_view text) {
+  while (!text.empty() && state.KeyLength < kKeySize - 1) {
+    char32_t c = 0;
+    const std::size_t length = platform::DecodeUtf8Char(text, c);
+    unsigned char bytes[platform::kMaxUtf8CharBytes];
+    const std::size_t count = length == 0 ? 0 : platform::KeyBytesOf(c, bytes);
+    if (count == 0) {
+      state.KeyLength = 0;
+      dialog::SayConsole(state, Msg::KeyCharacterNotInCodePage);
+      dialog::SayConsole(state, Msg::KeyCharacterHint);
+      return false;
+    }
+    for (std::size_t i = 0; i < count && state.KeyLength < kKeySize - 1; ++i) {
+      state.InitialKey[++state.KeyLength] = bytes[i];
+    }
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
 // The key written in parameter 6 itself. False for a character that is not a
 // hexadecimal digit (hexadecimal key); the bytes formed so far are dropped.
 bool TakeKeyText(RunState& state) {
   // A key is a short text: only its first 255 characters count.
   const std::string_view text = platform::View(state.ParameterText).substr(0, platform::kShortTextCapacity);
   state.KeyLength = 0;
+  if (state.KeyCharset == kAscii && platform::kKeyCharactersAsCodePage) {
+    return TakeKeyCharacters(state, text);
+  }
   if (state.KeyCharset == kAscii) {
     for (const char c : text) {
       state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(c);

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "platform/oem_text.h"
+#include "platform/unicode_text.h"
 
 namespace platform {
 
@@ -59,6 +60,18 @@ int TerminalColumns(const Console& console);
 // CodePage: the program speaks the console's OEM code page, as the console's
 // own programs do.
 TextCharset UserCharset();
+
+// Keys typed or given as characters. On Windows the program reads text as
+// UTF-8, but a key character has always been the byte of the machine's OEM
+// code page that a console program received (ä is 0x84 in 437 and 850):
+// kKeyCharactersAsCodePage is true there, and KeyBytesOf gives that byte (or
+// those bytes, where the OEM code page is UTF-8) for the character `c` into
+// `out` (room for kMaxUtf8CharBytes) and returns their number; 0 when the code
+// page lacks the character, never a look-alike or "?" (two different keys must
+// never become one). On POSIX keys are the bytes typed, and KeyBytesOf is not
+// used.
+extern const bool kKeyCharactersAsCodePage;
+std::size_t KeyBytesOf(char32_t c, unsigned char* out);
 
 // The next input byte without consuming it, or -1 at the end of the input.
 // Blocks until a byte is there. A line that would grow past kMaxLineLength

@@ -153,6 +153,31 @@ int TerminalColumns(const Console& console) {
 
 TextCharset UserCharset() { return TextCharset::Utf8; }
 
+const bool kKeyCharactersAsCodePage = true;
+
+std::size_t KeyBytesOf(char32_t c, unsigned char* out) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    return 0;
+  }
+  wchar_t units[2];
+  int count = 1;
+  if (c >= 0x10000) {
+    units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+    units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    count = 2;
+  } else {
+    units[0] = static_cast<wchar_t>(c);
+  }
+  // UTF-8 as the OEM code page takes no flags (and has every character);
+  // any other gives no best fit, and tells when it had to use its default.
+  const bool utf8 = GetOEMCP() == CP_UTF8;
+  BOOL usedDefault = FALSE;
+  const int size = WideCharToMultiByte(CP_OEMCP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, units, count,
+                                       reinterpret_cast<char*>(out), static_cast<int>(kMaxUtf8CharBytes),
+                                       nullptr, utf8 ? nullptr : &usedDefault);
+  return size <= 0 || usedDefault ? 0 : static_cast<std::size_t>(size);
+}
+
 void FlushTypedInput(const Console& console) { FlushConsoleInputBuffer(AsHandle(console.input)); }
 
 namespace {

@@ -4,6 +4,8 @@
 
 namespace platform {
 
+const bool kUtf8TextFilesHaveBom = true;
+
 bool CreateOutputFile(OutputFile& file, const char* name) {
   // Only a file on a disk is truncated: a device (NUL, CON, a serial port) is
   // never opened (ResolvePath refuses it), a pipe never written.
