@@ -46,6 +46,11 @@ extern const char kConsoleLineEnd[];
 // Windows) as the console and detects terminals.
 void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
 
+// True when the program's console closes as the program ends: on Windows a
+// console that no other process shares (the program was started by a double
+// click). Never on POSIX.
+bool ConsoleClosesWithProgram();
+
 // Whether the descriptor `handle` is a terminal (on Windows: a console).
 bool IsTerminal(std::intptr_t handle);
 

@@ -54,6 +54,8 @@ int TerminalColumns(const Console& console) {
 
 const bool kKeyCharactersAsCodePage = false;
 
+bool ConsoleClosesWithProgram() { return false; }
+
 std::size_t KeyBytesOf(char32_t, unsigned char*) { return 0; }
 
 TextCharset UserCharset() {

@@ -155,6 +155,11 @@ TextCharset UserCharset() { return TextCharset::Utf8; }
 
 const bool kKeyCharactersAsCodePage = true;
 
+bool ConsoleClosesWithProgram() {
+  DWORD processes[2];
+  return GetConsoleProcessList(processes, 2) == 1;
+}
+
 std::size_t KeyBytesOf(char32_t c, unsigned char* out) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
     return 0;

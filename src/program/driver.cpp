@@ -100,11 +100,23 @@ void LeaveNoTrace(RunState& state) {
 
 }  // namespace
 
+namespace {
+
+// So that the statistics can be read before the window closes.
+void WaitForEnter(RunState& state) {
+  SayConsole(state, Msg::PressEnterToClose);
+  platform::DiscardTypeAhead(state.console);
+  platform::SkipRestOfLine(state.console);
+}
+
+}  // namespace
+
 Surroundings StandardSurroundings() {
   constexpr int kProgressAfterMs = 1000;
   Surroundings surroundings;
   surroundings.charset = platform::UserCharset();
   surroundings.progressAfterMs = platform::IsTerminal(surroundings.output) ? kProgressAfterMs : -1;
+  surroundings.waitBeforeClosing = platform::ConsoleClosesWithProgram();
   return surroundings;
 }
 
@@ -123,6 +135,9 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   if (!AnswerHelpOrVersion(*state)) {
     RunDialog(*state);
     EndProgram(*state);
+  }
+  if (surroundings.waitBeforeClosing) {
+    WaitForEnter(*state);
   }
   LeaveNoTrace(*state);
   return 0;

@@ -41,7 +41,8 @@ void WriteDescription(RunState& state) {
 }  // namespace
 
 bool AnswerHelpOrVersion(RunState& state) {
-  if (IsOnlyParameter(state, {"--help", "-h", "-?"})) {
+  // "/?" as Windows programs take it (on POSIX no language answer either).
+  if (IsOnlyParameter(state, {"--help", "-h", "-?", "/?"})) {
     WriteDescription(state);
     return true;
   }

@@ -352,7 +352,7 @@ TEST_F(DialogTest, HelpAndVersionAnswerAtOnce) {
     const auto inCharset = [&](const std::string& text) {
       return charset == platform::TextCharset::Utf8 ? Utf8Of(text) : text;
     };
-    for (const char* option : {"--help", "-h", "-?"}) {
+    for (const char* option : {"--help", "-h", "-?", "/?"}) {
       SCOPED_TRACE(option);
       const DialogResult help = RunDialog({option}, "", charset);
       EXPECT_EQ(help.status, 0);
