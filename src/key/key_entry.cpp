@@ -60,14 +60,21 @@ Flow AskKeyCharset(RunState& state) {
 }
 
 // Parameter 6 where key characters are code-page bytes (Windows): each
-// character of the UTF-8 `text` becomes its bytes. False, with a line that
+// character of the UTF-8 `text` becomes its bytes (the command line always
+// gives UTF-8). False, with a line that
 // says what to do instead, for a character the code page lacks.
 bool TakeKeyCharacters(RunState& state, std::string_view text) {
   while (!text.empty() && state.KeyLength < kKeySize - 1) {
     char32_t c = 0;
-    const std::size_t length = platform::DecodeUtf8Char(text, c);
+    std::size_t length = platform::DecodeUtf8Char(text, c);
     unsigned char bytes[platform::kMaxUtf8CharBytes];
-    const std::size_t count = length == 0 ? 0 : platform::KeyBytesOf(c, bytes);
+    std::size_t count = length == 0 ? 0 : platform::KeyBytesOf(c, bytes);
+    // A byte that starts no UTF-8 character is kept as it is, as typed keys
+    // keep it (a text of code-page bytes given in-process).
+    if (length == 0) {
+      bytes[0] = static_cast<unsigned char>(text[0]);
+      length = count = 1;
+    }
     if (count == 0) {
       state.KeyLength = 0;
       dialog::SayConsole(state, Msg::KeyCharacterNotInCodePage);
