@@ -189,12 +189,12 @@ bool EnterDirectoryOf(Enumeration& run, const PathText& path) {
 void EnumerateItem(Enumeration& run, const PathText& item) {
   RunState& state = *run.state;
   if (!EnterDirectoryOf(run, item)) {
-    ReportMissingDataset(state, item.chars);
+    ReportMissingDataset(state, item);
     return;
   }
   DatasetLoop(run, false);
   if (!run.matched && !run.searchFailed) {
-    ReportMissingDataset(state, item.chars);
+    ReportMissingDataset(state, item);
   }
 }
 

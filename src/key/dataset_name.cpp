@@ -112,7 +112,7 @@ Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
 Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
                              const platform::PathText& name) {
   dialog::Line line;
-  dialog::AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
+  dialog::AddFramed(line, state, texts.unreadableBegin, name, texts.unreadableEnd);
   dialog::WriteBothLine(state, line);
   dialog::SayBoth(state, Msg::NoDatasetsProcessed);
   dialog::TerminateProgram(state);
