@@ -253,13 +253,14 @@ TEST_F(DialogTest, LogThatCannotBeCreatedIsAskedForAgain) {
   EXPECT_EQ(Log().substr(0, LogHead(0).size()), LogHead(0));
 }
 
-// The console input may end at any question: the program ends, never loops.
+// The console input may end at any question: the program ends, never loops,
+// and its exit status says that the dialog was left incomplete.
 TEST_F(DialogTest, EndOfInputEndsTheProgramAtEveryQuestion) {
   const std::string inputs[] = {"", "0\n", "0\nlog.txt\n", "0\nlog.txt\n0\n", "0\nlog.txt\n0\n1\n"};
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     const DialogResult result = RunDialog({}, input);
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.output.substr(result.output.size() - std::string(kEnglishEnd).size()), kEnglishEnd);
   }
 }
