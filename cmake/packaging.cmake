@@ -6,6 +6,10 @@
 #   cpack -G ZIP   (the Windows build) tarvex5.exe, README.TXT for Windows
 #                  users and PARAMETERS.TXT, the parameter description
 
+# The texts that `tarvex5 --help` writes, in this order.
+set(TARVEX5_HELP_TEXTS ${PROJECT_SOURCE_DIR}/src/platform/parameter_description_en.inc
+  ${PROJECT_SOURCE_DIR}/src/program/exit_status_help.inc)
+
 set(CPACK_PACKAGE_NAME tarvex5)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
@@ -36,10 +40,8 @@ if(WIN32)
   set(description ${PROJECT_BINARY_DIR}/PARAMETERS.TXT)
   add_custom_command(OUTPUT ${description}
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DOUTPUT=${description}
-      "-DTEXTS=${PROJECT_SOURCE_DIR}/src/platform/parameter_description_en.inc"
-      -P ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake
-    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake
-      ${PROJECT_SOURCE_DIR}/src/platform/parameter_description_en.inc
+      "-DTEXTS=${TARVEX5_HELP_TEXTS}" -P ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake ${TARVEX5_HELP_TEXTS}
     COMMENT "Writing PARAMETERS.TXT")
   add_custom_target(tarvex5_parameters_text ALL DEPENDS ${description})
   install(FILES ${description} DESTINATION .)
