@@ -26,7 +26,6 @@ set(TARVEX5_PACKAGE_CONTACT "TARVEX5 developers <tarvex5@example.org>" CACHE STR
   "The maintainer named in the packages")
 set(CPACK_PACKAGE_CONTACT ${TARVEX5_PACKAGE_CONTACT})
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES "/build.*/" "/\\\\.git/")
 
 if(WIN32)
   # The zip: everything in one folder, tarvex5-VERSION-win64.
@@ -38,11 +37,12 @@ if(WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/README.TXT DESTINATION .)
   # The parameter description as `tarvex5 --help` writes it, from the same texts.
   set(description ${PROJECT_BINARY_DIR}/PARAMETERS.TXT)
+  string(REPLACE ";" "$<SEMICOLON>" texts "${TARVEX5_HELP_TEXTS}")
   add_custom_command(OUTPUT ${description}
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DOUTPUT=${description}
-      "-DTEXTS=${TARVEX5_HELP_TEXTS}" -P ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake
+      "-DTEXTS=${texts}" -P ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake
     DEPENDS ${PROJECT_SOURCE_DIR}/cmake/description_text.cmake ${TARVEX5_HELP_TEXTS}
-    COMMENT "Writing PARAMETERS.TXT")
+    COMMENT "Writing PARAMETERS.TXT" VERBATIM)
   add_custom_target(tarvex5_parameters_text ALL DEPENDS ${description})
   install(FILES ${description} DESTINATION .)
 else()
