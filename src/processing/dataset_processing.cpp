@@ -25,6 +25,7 @@ void ReportNameLine(RunState& state, const char* name, Msg ending, bool toLog) {
 
 // English names the dataset on the first line, German on the second.
 void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   const bool english = state.Language == kEnglish;
   Line first;
   Add(first, state, Msg::LengthOf);
@@ -37,7 +38,6 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   Add(named, state, Msg::LengthNameEnd);
   AddScientific(second, static_cast<double>(kMaxDatasetLength));
   Add(second, state, Msg::StampEnd);
-  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   WriteConsoleLine(state, first);
   WriteConsoleLine(state, second);
   SayConsole(state, Msg::LengthNotModified);
