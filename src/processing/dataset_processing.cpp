@@ -26,6 +26,7 @@ void ReportNameLine(RunState& state, const char* name, Msg ending, bool toLog) {
 
 // English names the dataset on the first line, German on the second.
 void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   const bool english = state.Language == kEnglish;
   Line first;
   Add(first, state, Msg::LengthOf);
@@ -131,6 +132,7 @@ bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_
 
 // Whoever repairs the dataset needs to know where the transformed part ends.
 void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   ReportNameLine(state, name, Msg::DatasetIncompleteEnd, true);
   Line line;
   Add(line, state, Msg::IncompleteBytesBegin);
@@ -186,6 +188,7 @@ bool NextChunk(std::uint64_t length, Chunk& chunk) {
 
 // In the log too: the log of a run must name every dataset it left as it was.
 void ReportMissingDataset(RunState& state, const char* name) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
   SayBoth(state, Msg::DatasetItemIgnored);
 }

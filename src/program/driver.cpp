@@ -125,8 +125,9 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
     RunDialog(*state);
     EndProgram(*state);
   }
+  const ExitStatus status = state->exitStatus;
   LeaveNoTrace(*state);
-  return 0;
+  return static_cast<int>(status);
 }
 
 }  // namespace dialog
