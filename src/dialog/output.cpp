@@ -144,6 +144,7 @@ void ReportLogWriteFailure(RunState& state) {
     return;
   }
   state.logWriteFailed = true;
+  NoteExitStatus(state, ExitStatus::DialogIncomplete);
   Line line;
   AddFramed(line, state, Msg::LogCannotCreateBegin, state.ControlLogName, Msg::LogWriteFailedEnd);
   WriteConsoleLine(state, line);

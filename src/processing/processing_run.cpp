@@ -101,7 +101,9 @@ bool IsSkippedPath(const RunState& state, std::string_view directory, const char
   return false;
 }
 
+// Its datasets are left as they were.
 void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   WriteFramedBothLine(state, Msg::DirectoryBegin, directory, Msg::DirectoryNotEnteredEnd);
 }
 
@@ -207,8 +209,12 @@ bool PrepareSelection(Enumeration& run) {
       return true;
     case 2:
       (void)platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
-      return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
-             platform::PeekDatasetByte(run.list) >= 0;
+      if (!platform::OpenTextDataset(run.list, state.SelectionText.chars)) {
+        // The list is gone since question 3: none of its datasets is processed.
+        NoteExitStatus(state, ExitStatus::DatasetsLeft);
+        return false;
+      }
+      return platform::PeekDatasetByte(run.list) >= 0;
     default:
       state.directoryCount += 1;
       platform::Assign(run.pattern, "*.*");
@@ -280,6 +286,13 @@ Flow RunProcessing(RunState& state) {
     StartScheduleAhead(state);
     Enumerate(run);
     StopScheduleAhead(state);
+  }
+  if (run.list.failed) {
+    // The datasets named after the line that could not be read are left.
+    NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  }
+  if (state.interrupted && platform::InterruptRequested()) {
+    NoteExitStatus(state, ExitStatus::Interrupted);
   }
   platform::CloseTextDataset(run.list);
   ReleaseProcessed(state.processed);

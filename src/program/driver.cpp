@@ -118,14 +118,16 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   state->textCharset = surroundings.charset;
   state->progress.afterMs = surroundings.progressAfterMs;
   state->processingThreads = surroundings.processingThreads;
+  state->chunkClock = surroundings.chunkClock;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
   if (!AnswerHelpOrVersion(*state)) {
     RunDialog(*state);
     EndProgram(*state);
   }
+  const ExitStatus status = state->exitStatus;
   LeaveNoTrace(*state);
-  return 0;
+  return static_cast<int>(status);
 }
 
 }  // namespace dialog
