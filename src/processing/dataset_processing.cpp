@@ -188,6 +188,7 @@ bool NextChunk(std::uint64_t length, Chunk& chunk) {
 
 // In the log too: the log of a run must name every dataset it left as it was.
 void ReportMissingDataset(RunState& state, const PathText& item) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   Line line;
   AddFramed(line, state, Msg::DatasetBegin, item, Msg::DatasetNotExistingEnd);
   WriteBothLine(state, line);
@@ -195,9 +196,9 @@ void ReportMissingDataset(RunState& state, const PathText& item) {
 }
 
 void ReportMissingDataset(RunState& state, const char* name) {
-  NoteExitStatus(state, ExitStatus::DatasetsLeft);
-  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
-  SayBoth(state, Msg::DatasetItemIgnored);
+  PathText item;
+  platform::Assign(item, name);
+  ReportMissingDataset(state, item);
 }
 
 void ReportIgnoredDataset(RunState& state, const char* name) {
