@@ -11,7 +11,7 @@ namespace platform {
 
 namespace {
 
-// SIGCONT, last, only hides the input again.
+// SIGCONT only hides the input again (the program may be in the foreground now).
 constexpr int kGuardedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT};
 constexpr int kGuardedCount = sizeof kGuardedSignals / sizeof kGuardedSignals[0];
 
@@ -72,19 +72,15 @@ void ShowTerminal() {
   }
 }
 
-// Returns false when the terminal refused the hidden settings.
-bool HideTerminal() {
-  bool hidden = true;
+void HideTerminal() {
   if (gGuard.inputIsTerminal && MayChangeTerminal(gGuard.input)) {
     // TCSAFLUSH: what was typed while the echo was on (or the program
     // stopped) was shown or went to the shell; it never becomes secret input.
-    hidden = ReadSettings() && tcsetattr(gGuard.input, TCSAFLUSH, &gGuard.hidden) == 0;
-    gGuard.hiddenSet = hidden ? 1 : 0;
+    gGuard.hiddenSet = ReadSettings() && tcsetattr(gGuard.input, TCSAFLUSH, &gGuard.hidden) == 0 ? 1 : 0;
   }
   if (gGuard.outputIsTerminal && MayChangeTerminal(gGuard.output)) {
     WriteSequence(kHideSequence, sizeof kHideSequence - 1);
   }
-  return hidden;
 }
 
 int IndexOf(int signal) {
@@ -102,7 +98,7 @@ void HandleSignal(int signal) {
   const int savedErrno = errno;
   if (signal == SIGCONT) {
     // Continued, perhaps in the foreground now: the input is hidden there.
-    (void)HideTerminal();
+    HideTerminal();
     errno = savedErrno;
     return;
   }
@@ -118,7 +114,7 @@ void HandleSignal(int signal) {
   // Reached after a stop when the program is continued: secret input goes on.
   sigprocmask(SIG_BLOCK, &only, nullptr);
   sigaction(signal, &own, nullptr);
-  (void)HideTerminal();
+  HideTerminal();
   errno = savedErrno;
 }
 
