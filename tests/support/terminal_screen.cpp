@@ -40,9 +40,6 @@ void TerminalScreen::Resize(int width) {
   columns = width;
   for (std::vector<std::string>& cells : rows) {
     cells.resize(static_cast<std::size_t>(width), " ");
-    if (!cells.empty() && cells.back() != " " && cells.back() != "" && WidthOf(cells.back()) == 2) {
-      cells.back() = " ";  // a wide character cut in half
-    }
   }
   column = std::min(column, width - 1);
   wrapPending = false;
@@ -98,9 +95,7 @@ void TerminalScreen::Feed(const std::string& output) {
         column = 0;
       } else if (byte == '\n') {
         ++row;
-      } else if (column > 0 && !wrapPending) {
-        --column;
-      } else if (wrapPending) {
+      } else {
         column = std::max(0, column - 1);
       }
       wrapPending = false;
