@@ -100,6 +100,15 @@ bool IsSkippedPath(const RunState& state, std::string_view directory, const char
   return false;
 }
 
+// True when the enumeration must end before the next dataset, directory or
+// list line: an interrupt arrived (it takes effect at once where no dataset
+// is in hand), a dataset of a unit was cut short, or the log or the memory
+// failed.
+bool EnumerationEnds(RunState& state) {
+  state.interrupted = state.interrupted || platform::InterruptRequested();
+  return state.interrupted || state.runEnds || state.logWriteFailed;
+}
+
 void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
   WriteFramedBothLine(state, Msg::DirectoryBegin, directory, Msg::DirectoryNotEnteredEnd);
 }
@@ -111,10 +120,13 @@ void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
 // The datasets of the current directory that match the pattern, in the
 // search's order. A dataset found by wild cards is never reached through a
 // link. A directory whose entries cannot be read is reported; one that can
-// is announced first when `announce` is set. False when an interrupt ends
-// the enumeration.
+// is announced first when `announce` is set. False when the enumeration
+// ends (EnumerationEnds), also before the search.
 bool DatasetLoop(Enumeration& run, bool announce) {
   RunState& state = *run.state;
+  if (EnumerationEnds(state)) {
+    return false;
+  }
   const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
   bool found = platform::FindFirstEntry(search, run.pattern.chars, platform::kPlainDatasets);
@@ -125,23 +137,27 @@ bool DatasetLoop(Enumeration& run, bool announce) {
   } else if (announce) {
     WriteSubdirectoryLine(state, run.walkDirectory);
   }
-  while (found && !state.interrupted) {
+  bool ends = false;
+  while (found && !ends) {
     if (IsSkippedPath(state, run.walkDirectory, search.name.chars)) {
       ReportIgnoredDataset(state, search.name.chars);
     } else {
       ProcessDataset(state, search.name.chars, followLinks);
     }
-    state.interrupted = state.interrupted || platform::InterruptRequested() || state.logWriteFailed;
-    found = !state.interrupted && platform::FindNextEntry(search);
+    ends = EnumerationEnds(state);
+    found = !ends && platform::FindNextEntry(search);
   }
   platform::CloseSearch(search);
-  return !state.interrupted;
+  return !EnumerationEnds(state);
 }
 
 // A directory of the tree: announced and counted where it can be read (the
 // selected directory was counted when the selection was prepared).
 bool VisitDirectory(void* context, std::string_view, bool subdirectory) {
   Enumeration& run = *static_cast<Enumeration*>(context);
+  if (EnumerationEnds(*run.state)) {
+    return false;  // neither announced nor counted
+  }
   const bool goOn = DatasetLoop(run, true);
   if (subdirectory && !run.searchFailed) {
     run.state->directoryCount += 1;
@@ -192,7 +208,9 @@ void EnumerateItem(Enumeration& run, const PathText& item) {
     ReportMissingDataset(state, item.chars);
     return;
   }
-  DatasetLoop(run, false);
+  if (!DatasetLoop(run, false)) {
+    return;
+  }
   if (!run.matched && !run.searchFailed) {
     ReportMissingDataset(state, item.chars);
   }
@@ -227,7 +245,7 @@ bool PrepareSelection(Enumeration& run) {
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   PathText line;
-  while (!state.interrupted && platform::ReadDatasetLine(run.list, line)) {
+  while (!EnumerationEnds(state) && platform::ReadDatasetLine(run.list, line)) {
     const std::string_view text = platform::View(line);
     const std::size_t blank = text.find(' ');
     PathText entry;
@@ -283,13 +301,11 @@ Flow RunProcessing(RunState& state) {
   platform::CloseTextDataset(run.list);
   ReleaseProcessed(state.processed);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
+  const bool ended = EnumerationEnds(state);
   platform::RestoreInterrupts();
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);
-  if (state.interrupted) {
-    return Terminate(state);
-  }
-  return Flow::Go;
+  return ended ? Terminate(state) : Flow::Go;
 }
 
 }  // namespace dialog
