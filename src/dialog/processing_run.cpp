@@ -1,4 +1,5 @@
 #include <array>
+#include <new>
 #include <string>
 
 #include "dialog/output.h"
@@ -216,6 +217,27 @@ void EnumerateItem(Enumeration& run, const PathText& item) {
   }
 }
 
+// Where the run cannot get its memory it says so and ends.
+void ReportNoMemory(RunState& state) {
+  SayBoth(state, Msg::NotEnoughMemory);
+  state.runEnds = true;
+}
+
+// Room for any path the platform names, so that the path of the directory in
+// hand grows only in a tree deeper than that. Without it the run processes
+// nothing and ends.
+bool ReserveWalkDirectory(Enumeration& run) {
+  RunState& state = *run.state;
+  try {
+    run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
+  } catch (const std::bad_alloc&) {
+    ReportNoMemory(state);
+    SayBoth(state, Msg::NoDatasetsProcessed);
+    return false;
+  }
+  return true;
+}
+
 // Prepares the selection; false when there is nothing to enumerate.
 bool PrepareSelection(Enumeration& run) {
   RunState& state = *run.state;
@@ -268,7 +290,9 @@ void Enumerate(Enumeration& run) {
       break;
     case 4: {
       const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run};
-      platform::WalkDirectory(visitor, run.walkDirectory);
+      if (platform::WalkDirectory(visitor, run.walkDirectory) == platform::WalkEnd::NoMemory) {
+        ReportNoMemory(state);
+      }
       break;
     }
     default:
@@ -285,8 +309,7 @@ Flow RunProcessing(RunState& state) {
   WriteStamp(state, Msg::BeginStamp);
   platform::DeferInterrupts();
   Enumeration run{&state, {}, {}, {}};
-  run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
-  const bool found = PrepareSelection(run);
+  const bool found = ReserveWalkDirectory(run) && PrepareSelection(run);
   NoteSkipIdentities(state, run);
   cipher::PrepareKey(state.cipher, state.InitialKey + 1, platform::kBaseTable,
                      state.StartupScreenCopy + platform::kExcerptOffset);
