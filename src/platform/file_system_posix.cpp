@@ -217,8 +217,8 @@ std::uint64_t Digest(std::uint64_t digest, const void* bytes, std::size_t size) 
 // purpose (NFS), and the birth time; each where the system tells it. The
 // same for every name of one file.
 std::uint64_t GenerationOf(int directory, const char* name) {
-  std::uint64_t digest = 0xCBF29CE484222325ull;
 #if defined(__linux__)
+  std::uint64_t digest = 0xCBF29CE484222325ull;
   const int emptyPath = name[0] == '\0' ? AT_EMPTY_PATH : 0;
   alignas(file_handle) unsigned char storage[sizeof(file_handle) + MAX_HANDLE_SZ];
   auto* handle = reinterpret_cast<file_handle*>(storage);
@@ -233,11 +233,12 @@ std::uint64_t GenerationOf(int directory, const char* name) {
     digest = Digest(digest, &status.stx_btime.tv_sec, sizeof status.stx_btime.tv_sec);
     digest = Digest(digest, &status.stx_btime.tv_nsec, sizeof status.stx_btime.tv_nsec);
   }
+  return digest;
 #else
   (void)directory;
   (void)name;
+  return 0;
 #endif
-  return digest;
 }
 
 void TakeIdentity(const struct stat& status, int directory, const char* name, FileIdentity& identity) {

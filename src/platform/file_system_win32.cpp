@@ -190,10 +190,6 @@ void TakeIdentity(HANDLE handle, FileIdentity& identity) {
   if (GetFileInformationByHandle(handle, &information)) {
     identity.device = information.dwVolumeSerialNumber;
     identity.inode = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-    // NTFS counts the reuses of an index in it; where a file system does
-    // not (FAT), the creation time tells a new file from a deleted one.
-    identity.generation = (std::uint64_t{information.ftCreationTime.dwHighDateTime} << 32) |
-                          information.ftCreationTime.dwLowDateTime;
     identity.known = true;
   }
 }
