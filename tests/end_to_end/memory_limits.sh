@@ -13,7 +13,7 @@
 set -eu
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 lowest=${2:-3000}
-highest=${3:-14000}
+highest=${3:-16000}
 step=${4:-250}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
