@@ -111,6 +111,7 @@ Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
   AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
   WriteBothLine(state, line);
   SayBoth(state, Msg::NoDatasetsProcessed);
+  NoteExitStatus(state, ExitStatus::DialogIncomplete);
   TerminateProgram(state);
   return Flow::Stop;
 }

@@ -81,6 +81,7 @@ void ReportLogWriteFailure(RunState& state) {
     return;
   }
   state.logWriteFailed = true;
+  NoteExitStatus(state, ExitStatus::DialogIncomplete);
   Line line;
   AddFramed(line, state, Msg::LogCannotCreateBegin, platform::View(state.ControlLogName), Msg::LogWriteFailedEnd);
   WriteConsoleLine(state, line);

@@ -150,6 +150,10 @@ bool ReadLineInto(RunState& state, platform::FixedText<Capacity>& text) {
   text.length = length;
   text.cut = cut;
   text.chars[length] = '\0';
+  if (!read) {
+    // A question waits and nothing can answer it: the program ends.
+    NoteExitStatus(state, ExitStatus::DialogIncomplete);
+  }
   return read;
 }
 

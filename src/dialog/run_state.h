@@ -65,6 +65,18 @@ inline constexpr std::uint8_t kFromParameter = 3;  // parameter 6 held the key
 inline constexpr std::uint8_t kHiddenControl = 10; // keyboard without echo, control input
 inline constexpr std::uint8_t kOpen = 255;         // nothing chosen yet, or finished
 
+// The exit status of the program: what happened, for the script that ran
+// it. The numbers follow the tools of both platforms (1 for some of the
+// work not done, 2 for a run that could not go as asked, 128 + SIGINT for
+// an interrupt, as shells report Ctrl-C) and are the same on Windows.
+enum class ExitStatus : int {
+  Complete = 0,           // the selection was processed, or the user chose to end the program
+  DatasetsLeft = 1,       // a dataset of the selection was not processed, or not completely
+  Interrupted = 130,      // an interrupt ended the run before the end of the selection
+  DialogIncomplete = 2,   // the input ended at a question, a key or overlay dataset was unusable,
+                          // or the log could not be written
+};
+
 struct RunState {
   // The program's surroundings.
   platform::Console console;          // standard input and output
@@ -82,6 +94,7 @@ struct RunState {
   std::uint8_t Language = 0;          // 0 English, 1 German
   std::uint8_t DescriptionAnswer = 0; // 0 none, 1 description and go on, 2 description and end
   PathText ProgramPath;               // full path of the program's own file
+  ExitStatus exitStatus = ExitStatus::Complete;  // the most serious event so far (NoteExitStatus)
   std::uint8_t StartupScreenCopy[platform::kScreenSize] = {};  // the deciphered intro image
 
   // Control-information log.
@@ -136,5 +149,23 @@ struct RunState {
   // Cipher.
   cipher::CipherState cipher;
 };
+
+// Notes what just happened for the exit status, which keeps the most serious
+// event of the run: a run whose dialog or log failed says so whatever else
+// happened, and an interrupted run says so before a dataset left behind.
+inline void NoteExitStatus(RunState& state, ExitStatus status) {
+  constexpr auto rank = [](ExitStatus s) {
+    switch (s) {
+      case ExitStatus::Complete: return 0;
+      case ExitStatus::DatasetsLeft: return 1;
+      case ExitStatus::Interrupted: return 2;
+      case ExitStatus::DialogIncomplete: return 3;
+    }
+    return 3;
+  };
+  if (rank(status) > rank(state.exitStatus)) {
+    state.exitStatus = status;
+  }
+}
 
 }  // namespace dialog

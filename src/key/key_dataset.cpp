@@ -65,6 +65,7 @@ Flow ReportWrongHexInDataset(RunState& state, int character, int position) {
   dialog::WriteBothLine(state, first);
   dialog::WriteBothLine(state, second);
   dialog::SayBoth(state, Msg::NoDatasetsProcessed);
+  dialog::NoteExitStatus(state, dialog::ExitStatus::DialogIncomplete);
   dialog::TerminateProgram(state);
   return Flow::Stop;
 }

@@ -25,6 +25,7 @@ void ReportNameLine(RunState& state, const char* name, Msg ending, bool toLog) {
 
 // English names the dataset on the first line, German on the second.
 void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   const bool english = state.Language == kEnglish;
   Line first;
   Add(first, state, Msg::LengthOf);
@@ -110,6 +111,7 @@ bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_
 // In a unit the run ends here: the datasets after it would start from a
 // state that no decoding of the selection reaches.
 void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   ReportNameLine(state, name, Msg::DatasetIncompleteEnd, true);
   Line line;
   Add(line, state, Msg::IncompleteBytesBegin);
@@ -125,6 +127,7 @@ void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
 // The dataset announced is closed untouched and the run ends; the line
 // before says why. (A log that failed takes no more lines.)
 void LeaveUntouchedAndEnd(RunState& state, platform::DatasetFile& file, const char* name) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   (void)platform::CloseDataset(file);
   ReportNameLine(state, name, Msg::LengthErrorEnd, true);  // "... will  n o t  be modified."
   state.runEnds = true;
@@ -177,6 +180,7 @@ bool NextChunk(std::uint64_t length, Chunk& chunk) {
 
 // In the log too: the log of a run must name every dataset it left as it was.
 void ReportMissingDataset(RunState& state, const char* name) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
   SayBoth(state, Msg::DatasetItemIgnored);
 }

@@ -111,7 +111,9 @@ bool EnumerationEnds(RunState& state) {
   return state.interrupted || state.runEnds || state.logWriteFailed;
 }
 
+// Its datasets are left as they were.
 void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   WriteFramedBothLine(state, Msg::DirectoryBegin, directory, Msg::DirectoryNotEnteredEnd);
 }
 
@@ -218,8 +220,10 @@ void EnumerateItem(Enumeration& run, const PathText& item) {
   }
 }
 
-// Where the run cannot get its memory it says so and ends.
+// Where the run cannot get its memory it says so and ends; the rest of the
+// selection is left.
 void ReportNoMemory(RunState& state) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   SayBoth(state, Msg::NotEnoughMemory);
   state.runEnds = true;
 }
@@ -247,8 +251,12 @@ bool PrepareSelection(Enumeration& run) {
       return true;
     case 2:
       (void)platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
-      return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
-             platform::PeekDatasetByte(run.list) >= 0;
+      if (!platform::OpenTextDataset(run.list, state.SelectionText.chars)) {
+        // The list is gone since question 3: none of its datasets is processed.
+        NoteExitStatus(state, ExitStatus::DatasetsLeft);
+        return false;
+      }
+      return platform::PeekDatasetByte(run.list) >= 0;
     default:
       state.directoryCount += 1;
       platform::Assign(run.pattern, "*.*");
@@ -322,10 +330,17 @@ Flow RunProcessing(RunState& state) {
     Enumerate(run);
     StopScheduleAhead(state);
   }
+  if (run.list.failed) {
+    // The datasets named after the line that could not be read are left.
+    NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  }
+  const bool ended = EnumerationEnds(state);
+  if (state.interrupted) {
+    NoteExitStatus(state, ExitStatus::Interrupted);
+  }
   platform::CloseTextDataset(run.list);
   ReleaseProcessed(state.processed);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
-  const bool ended = EnumerationEnds(state);
   platform::RestoreInterrupts();
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);

@@ -151,7 +151,7 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   const std::unique_ptr<RunState, FreeRunState> state(NewRunState());
   if (state == nullptr) {
     ReportNoRoomForTheRun(surroundings);
-    return 0;
+    return static_cast<int>(ExitStatus::DialogIncomplete);  // the run could not go as asked
   }
   ForEachKeyField(*state, platform::LockMemory);
   platform::OpenConsole(state->console, surroundings.input, surroundings.output);
@@ -165,8 +165,9 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
     RunDialog(*state);
     EndProgram(*state);
   }
+  const ExitStatus status = state->exitStatus;
   LeaveNoTrace(*state);
-  return 0;
+  return static_cast<int>(status);
 }
 
 }  // namespace dialog

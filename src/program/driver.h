@@ -34,7 +34,8 @@ struct Surroundings {
 
 // Runs the program with the `argumentCount` + 1 texts of `arguments`
 // (arguments[0] is the program as started) in `surroundings`. Returns the
-// exit status (0 on every ordinary way out).
+// exit status: 0 when the selection was processed or the user chose to end,
+// otherwise what went wrong (ExitStatus).
 int RunProgram(int argumentCount, const char* const* arguments, const Surroundings& surroundings);
 
 }  // namespace dialog

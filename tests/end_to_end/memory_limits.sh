@@ -90,7 +90,8 @@ for variant in cores one-core deep; do
       outcome=no-memory
     elif grep -q 'cannot be entered!' "$dir/out.txt"; then
       outcome=not-entered
-    elif grep -q ' 2 dataset(s) in ' "$dir/out.txt" || grep -q ' 1 dataset(s) in    301 directories' "$dir/out.txt"; then
+    elif [ "$status" -eq 0 ] &&
+      { grep -q ' 2 dataset(s) in ' "$dir/out.txt" || grep -q ' 1 dataset(s) in    301 directories' "$dir/out.txt"; }; then
       outcome=complete
     else
       outcome=other

@@ -98,12 +98,12 @@ class DataSafetyTest : public testsupport::DataSafetyFixture {
     const std::string formText = std::to_string(form);
     const char* arguments[] = {"tarvex5", "0", log.c_str(), selection.c_str(), formText.c_str(), "1", "secret", "0",
                                nullptr};
-    EXPECT_EQ(dialog::RunProgram(7, arguments, {.input = input, .output = pipeEnds[1], .introPauseMs = 0}), 0);
+    const int status = dialog::RunProgram(7, arguments, {.input = input, .output = pipeEnds[1], .introPauseMs = 0});
     close(pipeEnds[1]);
     reader.join();
     close(pipeEnds[0]);
     close(input);
-    return {testsupport::WithoutStamps(console), testsupport::WithoutStamps(ReadFile(log))};
+    return {testsupport::WithoutStamps(console), testsupport::WithoutStamps(ReadFile(log)), status};
   }
 };
 
@@ -373,6 +373,7 @@ TEST_F(DataSafetyTest, DatasetsCutShortTellHowFarTheyAreTransformed) {
                                              next))
         << limitedRun.log;
     EXPECT_EQ(ReadFile("data/small") == "small", form == 3);
+    EXPECT_EQ(limitedRun.status, 1);
 
     fs::remove_all("grown");
     fs::create_directory("grown");
@@ -432,6 +433,7 @@ TEST_F(DataSafetyTest, InterruptWithoutADatasetInHandEndsTheRunAtOnce) {
     const Result result = RunWatched(c.selection, 1, interruptAfterAHundred);
     std::signal(SIGINT, SIG_DFL);
     EXPECT_TRUE(sent);
+    EXPECT_EQ(result.status, 130);
     EXPECT_LT(Count(result.log, c.marker), static_cast<std::size_t>(kItems));
     EXPECT_TRUE(Contains(result.log, " 0 dataset(s) in ") || Contains(result.log, " 0 dataset(s) processed."));
     EXPECT_TRUE(Contains(result.log, "End of process: STAMP\r\n  T e r m i n a t i n g   p r o g r a m !  \r\n"))
@@ -522,6 +524,7 @@ TEST_F(DataSafetyTest, NoDatasetIsTouchedWithoutItsAnnouncementInTheLog) {
       << result.console;
   EXPECT_TRUE(Contains(result.console, " Bytes in       " + std::to_string(kCutAt) + " dataset(s) in "));
   EXPECT_TRUE(Contains(result.console, "  T e r m i n a t i n g   p r o g r a m !  \n"));
+  EXPECT_EQ(result.status, 2);  // the log could not be written
 }
 
 // The files behind the console's input and output are never processed, also
