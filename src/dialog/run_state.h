@@ -82,6 +82,7 @@ struct RunState {
   platform::Console console;          // standard input and output
   int introPauseMs = 4000;            // how long the intro screen stays
   int processingThreads = 0;          // threads that process a dataset: 1, 2 or more for two, 0 as the processor allows
+  std::int64_t (*chunkClock)(bool withHelper) = nullptr;  // times the chunks for ThreadChoice; null: the steady clock
   platform::TextCharset textCharset = platform::TextCharset::CodePage;  // of the own texts, console and log
   int argumentCount = 0;              // parameters 1..argumentCount exist
   const char* const* arguments = nullptr;  // arguments[0] is the program as started

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 
 #include "dialog/output.h"
 #include "dialog/progress.h"
@@ -73,22 +74,50 @@ bool RewriteChunk(RunState& state, platform::DatasetFile& file, const Chunk& chu
   return written == chunk.size;
 }
 
+std::int64_t ReadChunkClock(const RunState& state, bool withHelper) {
+  if (state.chunkClock != nullptr) {
+    return state.chunkClock(withHelper);
+  }
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Every chunk in file order, with the progress figure after each chunk of
-// whole blocks. `done` tells how far the dataset is rewritten, also when it
-// fails part-way.
-bool RewriteChunks(RunState& state, platform::DatasetFile& file, std::uint64_t length, bool ahead,
-                   std::uint64_t& done) {
+// whole blocks. With `helperAtHand`, each chunk goes to the helper thread or
+// not as ThreadChoice decides, and is timed for it; the helper takes over
+// from the state after the chunk before. `done` tells how far the dataset is
+// rewritten, also when it fails part-way.
+bool RewriteChunks(RunState& state, platform::DatasetFile& file, std::uint64_t length,
+                   bool helperAtHand, std::uint64_t& done) {
   const std::uint64_t whole = WholeBlockBytes(length);
+  bool helperAtWork = false;
+  bool complete = true;
+  Chunk previous;
   Chunk chunk;
-  while (NextChunk(length, chunk)) {
-    if (!RewriteChunk(state, file, chunk, ahead, done)) {
-      return false;
+  while (complete && NextChunk(length, chunk)) {
+    const bool withHelper = helperAtHand && HelperPays(ChoiceOf(*state.ahead));
+    if (withHelper && !helperAtWork) {
+      BeginAheadDataset(*state.ahead, state.cipher, length, state.processingChunk, previous);
+    } else if (!withHelper && helperAtWork) {
+      EndAheadDataset(*state.ahead);
     }
-    if (chunk.offset < whole) {
+    helperAtWork = withHelper;
+    const std::int64_t start = ReadChunkClock(state, withHelper);
+    complete = RewriteChunk(state, file, chunk, withHelper, done);
+    if (complete && helperAtHand) {
+      NoteChunkTime(ChoiceOf(*state.ahead), withHelper, chunk.size,
+                    ReadChunkClock(state, withHelper) - start);
+    }
+    if (complete && chunk.offset < whole) {
       ShowProgress(state, chunk.offset + chunk.size, whole);
     }
+    previous = chunk;
   }
-  return true;
+  if (helperAtWork) {
+    EndAheadDataset(*state.ahead);
+  }
+  return complete;
 }
 
 // A shorter dataset is transformed block by block: handing it to the helper
@@ -97,14 +126,8 @@ constexpr std::uint64_t kShortestAhead = 64 * 1024;
 
 bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length,
                       std::uint64_t& done) {
-  const bool ahead = state.ahead != nullptr && length >= kShortestAhead;
-  if (!ahead) {
-    return RewriteChunks(state, file, length, false, done);
-  }
-  BeginAheadDataset(*state.ahead, state.cipher, length, state.processingChunk);
-  const bool complete = RewriteChunks(state, file, length, true, done);
-  EndAheadDataset(*state.ahead);
-  return complete;
+  const bool helperAtHand = state.ahead != nullptr && length >= kShortestAhead;
+  return RewriteChunks(state, file, length, helperAtHand, done);
 }
 
 // Whoever repairs the dataset needs to know where the transformed part ends.

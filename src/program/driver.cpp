@@ -159,6 +159,7 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   state->textCharset = surroundings.charset;
   state->progress.afterMs = surroundings.progressAfterMs;
   state->processingThreads = surroundings.processingThreads;
+  state->chunkClock = surroundings.chunkClock;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
   if (!AnswerHelpOrVersion(*state)) {

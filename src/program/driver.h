@@ -24,6 +24,11 @@ struct Surroundings {
   // the process may use a second core. The bytes written are the same either
   // way.
   int processingThreads = 0;
+  // Nanoseconds on a clock that only runs forward, read before and after each
+  // chunk of a dataset (told whether the helper thread works on the chunk),
+  // from which the run judges whether the second thread pays; null for the
+  // steady clock. Tests make either way look slow with it.
+  std::int64_t (*chunkClock)(bool withHelper) = nullptr;
 };
 
 // The surroundings of the program as started: the console on the standard
