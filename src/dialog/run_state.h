@@ -143,6 +143,7 @@ struct RunState {
   platform::FileIdentity skipIdentities[kSkipIdentityCount];  // files never processed, however named
   ProcessedFiles processed;                   // the files processed so far in this run
   bool interrupted = false;                   // an interrupt ended the enumeration
+  bool runEnds = false;                       // a unit cut short or the memory failing ended it
   ProgressState progress;                     // the figure behind "... is just processed ..."
   std::uint8_t processingChunk[kChunkBytes];  // whole blocks are read and written through it
   ScheduleAhead* ahead = nullptr;             // the helper thread that runs the cipher ahead, if any

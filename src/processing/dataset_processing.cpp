@@ -131,6 +131,8 @@ bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_
 }
 
 // Whoever repairs the dataset needs to know where the transformed part ends.
+// In a unit the run ends here: the datasets after it would start from a
+// state that no decoding of the selection reaches.
 void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
   NoteExitStatus(state, ExitStatus::DatasetsLeft);
   ReportNameLine(state, name, Msg::DatasetIncompleteEnd, true);
@@ -139,6 +141,19 @@ void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
   AddNumber(line, static_cast<long long>(done));
   Add(line, state, Msg::IncompleteBytesEnd);
   WriteBothLine(state, line);
+  if (state.cipher.oneUnit) {
+    SayBoth(state, Msg::UnitEndsHere);
+    state.runEnds = true;
+  }
+}
+
+// The dataset announced is closed untouched and the run ends; the line
+// before says why. (A log that failed takes no more lines.)
+void LeaveUntouchedAndEnd(RunState& state, platform::DatasetFile& file, const char* name) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  (void)platform::CloseDataset(file);
+  ReportNameLine(state, name, Msg::LengthErrorEnd, true);  // "... will  n o t  be modified."
+  state.runEnds = true;
 }
 
 bool IsNeverProcessed(const RunState& state, const platform::FileIdentity& identity) {
@@ -225,6 +240,12 @@ void ProcessDataset(RunState& state, const char* name, bool followLink) {
   AddFramed(announcement, state, Msg::DatasetBegin, name, Msg::DatasetInProgressEnd);
   OpenProgressLine(state, announcement);
   WriteLogLine(state, announcement);
+  if (state.logWriteFailed) {
+    // The log is the record of what was done: nothing it does not name is
+    // touched. Its failure was said on the console.
+    LeaveUntouchedAndEnd(state, file, name);
+    return;
+  }
   std::uint64_t length = 0;
   bool complete = platform::DatasetLength(file, length);
   if (complete && length > kMaxDatasetLength) {
@@ -233,11 +254,9 @@ void ProcessDataset(RunState& state, const char* name, bool followLink) {
     return;
   }
   if (!NoteProcessed(state.processed, identity)) {
-    // Without room to remember the file it could be processed twice: the run
-    // ends here, as after an interrupt.
-    (void)platform::CloseDataset(file);
-    ReportIncomplete(state, name, 0);
-    state.interrupted = true;
+    // Without room to remember the file it could be processed twice.
+    SayBoth(state, Msg::NotEnoughMemory);
+    LeaveUntouchedAndEnd(state, file, name);
     return;
   }
   if (!state.cipher.oneUnit) {

@@ -1,4 +1,5 @@
 #include <array>
+#include <new>
 #include <string>
 
 #include "dialog/output.h"
@@ -101,6 +102,15 @@ bool IsSkippedPath(const RunState& state, std::string_view directory, const char
   return false;
 }
 
+// True when the enumeration must end before the next dataset, directory or
+// list line: an interrupt arrived (it takes effect at once where no dataset
+// is in hand), a dataset of a unit was cut short, or the log or the memory
+// failed.
+bool EnumerationEnds(RunState& state) {
+  state.interrupted = state.interrupted || platform::InterruptRequested();
+  return state.interrupted || state.runEnds || state.logWriteFailed;
+}
+
 // Its datasets are left as they were.
 void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
   NoteExitStatus(state, ExitStatus::DatasetsLeft);
@@ -114,10 +124,13 @@ void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
 // The datasets of the current directory that match the pattern, in the
 // search's order. A dataset found by wild cards is never reached through a
 // link. A directory whose entries cannot be read is reported; one that can
-// is announced first when `announce` is set. False when an interrupt ends
-// the enumeration.
+// is announced first when `announce` is set. False when the enumeration
+// ends (EnumerationEnds), also before the search.
 bool DatasetLoop(Enumeration& run, bool announce) {
   RunState& state = *run.state;
+  if (EnumerationEnds(state)) {
+    return false;
+  }
   const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
   bool found = platform::FindFirstEntry(search, run.pattern.chars, platform::kPlainDatasets);
@@ -128,23 +141,27 @@ bool DatasetLoop(Enumeration& run, bool announce) {
   } else if (announce) {
     WriteSubdirectoryLine(state, run.walkDirectory);
   }
-  while (found && !state.interrupted) {
+  bool ends = false;
+  while (found && !ends) {
     if (IsSkippedPath(state, run.walkDirectory, search.name.chars)) {
       ReportIgnoredDataset(state, search.name.chars);
     } else {
       ProcessDataset(state, search.name.chars, followLinks);
     }
-    state.interrupted = state.interrupted || platform::InterruptRequested() || state.logWriteFailed;
-    found = !state.interrupted && platform::FindNextEntry(search);
+    ends = EnumerationEnds(state);
+    found = !ends && platform::FindNextEntry(search);
   }
   platform::CloseSearch(search);
-  return !state.interrupted;
+  return !EnumerationEnds(state);
 }
 
 // A directory of the tree: announced and counted where it can be read (the
 // selected directory was counted when the selection was prepared).
 bool VisitDirectory(void* context, std::string_view, bool subdirectory) {
   Enumeration& run = *static_cast<Enumeration*>(context);
+  if (EnumerationEnds(*run.state)) {
+    return false;  // neither announced nor counted
+  }
   const bool goOn = DatasetLoop(run, true);
   if (subdirectory && !run.searchFailed) {
     run.state->directoryCount += 1;
@@ -195,10 +212,35 @@ void EnumerateItem(Enumeration& run, const PathText& item) {
     ReportMissingDataset(state, item);
     return;
   }
-  DatasetLoop(run, false);
+  if (!DatasetLoop(run, false)) {
+    return;
+  }
   if (!run.matched && !run.searchFailed) {
     ReportMissingDataset(state, item);
   }
+}
+
+// Where the run cannot get its memory it says so and ends; the rest of the
+// selection is left.
+void ReportNoMemory(RunState& state) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  SayBoth(state, Msg::NotEnoughMemory);
+  state.runEnds = true;
+}
+
+// Room for any path the platform names, so that the path of the directory in
+// hand grows only in a tree deeper than that. Without it the run processes
+// nothing and ends.
+bool ReserveWalkDirectory(Enumeration& run) {
+  RunState& state = *run.state;
+  try {
+    run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
+  } catch (const std::bad_alloc&) {
+    ReportNoMemory(state);
+    SayBoth(state, Msg::NoDatasetsProcessed);
+    return false;
+  }
+  return true;
 }
 
 // Prepares the selection; false when there is nothing to enumerate.
@@ -234,7 +276,7 @@ bool PrepareSelection(Enumeration& run) {
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   PathText line;
-  while (!state.interrupted && platform::ReadDatasetLine(run.list, line)) {
+  while (!EnumerationEnds(state) && platform::ReadDatasetLine(run.list, line)) {
     const std::string_view text = platform::View(line);
     const std::size_t blank = text.find(' ');
     PathText entry;
@@ -257,7 +299,9 @@ void Enumerate(Enumeration& run) {
       break;
     case 4: {
       const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run};
-      platform::WalkDirectory(visitor, run.walkDirectory);
+      if (platform::WalkDirectory(visitor, run.walkDirectory) == platform::WalkEnd::NoMemory) {
+        ReportNoMemory(state);
+      }
       break;
     }
     default:
@@ -274,8 +318,7 @@ Flow RunProcessing(RunState& state) {
   WriteStamp(state, Msg::BeginStamp);
   platform::DeferInterrupts();
   Enumeration run{&state, {}, {}, {}};
-  run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
-  const bool found = PrepareSelection(run);
+  const bool found = ReserveWalkDirectory(run) && PrepareSelection(run);
   NoteSkipIdentities(state, run);
   cipher::PrepareKey(state.cipher, state.InitialKey + 1, platform::kBaseTable,
                      state.StartupScreenCopy + platform::kExcerptOffset);
@@ -291,7 +334,8 @@ Flow RunProcessing(RunState& state) {
     // The datasets named after the line that could not be read are left.
     NoteExitStatus(state, ExitStatus::DatasetsLeft);
   }
-  if (state.interrupted && platform::InterruptRequested()) {
+  const bool ended = EnumerationEnds(state);
+  if (state.interrupted) {
     NoteExitStatus(state, ExitStatus::Interrupted);
   }
   platform::CloseTextDataset(run.list);
@@ -300,10 +344,7 @@ Flow RunProcessing(RunState& state) {
   platform::RestoreInterrupts();
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);
-  if (state.interrupted) {
-    return Terminate(state);
-  }
-  return Flow::Go;
+  return ended ? Terminate(state) : Flow::Go;
 }
 
 }  // namespace dialog

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "cipher/block_schedule.h"
@@ -196,7 +197,11 @@ void StartScheduleAhead(RunState& state) {
   if (state.ahead != nullptr || ThreadsFor(state.processingThreads) < 2) {
     return;
   }
-  auto ahead = std::make_unique<ScheduleAhead>();
+  // Without room for its record the run goes on with one thread.
+  std::unique_ptr<ScheduleAhead> ahead(new (std::nothrow) ScheduleAhead());
+  if (ahead == nullptr) {
+    return;
+  }
   // The schedules hold key bytes and tables, the slots states of the cipher.
   platform::LockMemory(ahead.get(), sizeof *ahead);
   if (platform::StartThreadWithoutInterrupts(ahead->thread, RunHelper, ahead.get())) {
