@@ -51,8 +51,9 @@ struct ProcessedFiles {
 struct ProgressState {
   int afterMs = -1;          // a dataset taking longer shows the figure; -1: never (no terminal)
   bool lineOpen = false;     // the announcement waits for its line end
-  int columnsLeft = 0;       // room behind the announcement on its screen row
-  int shownLength = 0;       // characters of the figure now on the screen
+  int columns = 0;           // the terminal's width when the announcement was written
+  int endColumn = -1;        // where the announcement ends on its last row; -1: no figure
+  int shownLength = 0;       // characters of the figure now on the screen, behind the cursor
   std::int64_t startMs = 0;  // when the announcement was written
   std::int64_t drawnMs = 0;  // when the figure was last drawn
 };

@@ -35,7 +35,7 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   Line second;
   Add(second, state, Msg::LengthSecondLine);
   Line& named = english ? first : second;
-  AddName(named, name);
+  AddName(named, state, name);
   Add(named, state, Msg::LengthNameEnd);
   AddScientific(second, static_cast<double>(kMaxDatasetLength));
   Add(second, state, Msg::StampEnd);
@@ -202,10 +202,18 @@ bool NextChunk(std::uint64_t length, Chunk& chunk) {
 }
 
 // In the log too: the log of a run must name every dataset it left as it was.
-void ReportMissingDataset(RunState& state, const char* name) {
+void ReportMissingDataset(RunState& state, const PathText& item) {
   NoteExitStatus(state, ExitStatus::DatasetsLeft);
-  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
+  Line line;
+  AddFramed(line, state, Msg::DatasetBegin, item, Msg::DatasetNotExistingEnd);
+  WriteBothLine(state, line);
   SayBoth(state, Msg::DatasetItemIgnored);
+}
+
+void ReportMissingDataset(RunState& state, const char* name) {
+  PathText item;
+  platform::Assign(item, name);
+  ReportMissingDataset(state, item);
 }
 
 void ReportIgnoredDataset(RunState& state, const char* name) {

@@ -52,8 +52,10 @@ struct Chunk {
 void ProcessDataset(RunState& state, const char* name, bool followLink);
 
 // The two lines, console and log, for a dataset item that does not exist or
-// cannot be opened for reading and writing.
+// cannot be opened for reading and writing; an item that was cut (a list
+// line too long to be held) is shown so.
 void ReportMissingDataset(RunState& state, const char* name);
+void ReportMissingDataset(RunState& state, const PathText& item);
 
 // The console line for a dataset that is never processed.
 void ReportIgnoredDataset(RunState& state, const char* name);

@@ -209,14 +209,14 @@ bool EnterDirectoryOf(Enumeration& run, const PathText& path) {
 void EnumerateItem(Enumeration& run, const PathText& item) {
   RunState& state = *run.state;
   if (!EnterDirectoryOf(run, item)) {
-    ReportMissingDataset(state, item.chars);
+    ReportMissingDataset(state, item);
     return;
   }
   if (!DatasetLoop(run, false)) {
     return;
   }
   if (!run.matched && !run.searchFailed) {
-    ReportMissingDataset(state, item.chars);
+    ReportMissingDataset(state, item);
   }
 }
 

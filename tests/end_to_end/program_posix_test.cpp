@@ -46,6 +46,22 @@ TEST(Program, SpeaksUtf8AtATerminalOfAUtf8Locale) {
             std::string::npos);
 }
 
+// A run answered by its parameters in the background of an interactive shell
+// ("tarvex5 ... &", the terminal its input and output) goes through to its
+// end: it never touches the terminal's settings or typed-ahead input, which
+// would stop it (SIGTTOU).
+TEST(Program, ScriptedRunInTheBackgroundNeverStops) {
+  testsupport::ScratchDir scratch;
+  testsupport::WriteFile(scratch.Path("a.bin"), "abc");
+  testsupport::PtyProgram program;
+  ASSERT_TRUE(program.Start(scratch.path, {"0", "l.log", "a.bin", "1", "1", "K", "0"}, "C", true));
+  ASSERT_TRUE(program.WaitForEnd()) << program.screen;
+  ASSERT_TRUE(WIFEXITED(program.status));
+  EXPECT_EQ(WEXITSTATUS(program.status), 0) << program.screen;
+  EXPECT_NE(program.screen.find("The dataset \xAF" "a.bin\xAE has been encoded."), std::string::npos)
+      << program.screen;
+}
+
 // Redirected output is the plain dialog: the dataset's two lines and nothing between them.
 TEST(Program, RedirectedRunWritesThePlainDialogInUtf8) {
   if (!HaveUtf8Locale()) {

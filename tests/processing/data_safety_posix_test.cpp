@@ -134,7 +134,8 @@ TEST_F(DataSafetyTest, OneUnitTreeDecodesAfterMovingUnderALongerPath) {
 
 // A name is never cut into another name: a long one is held whole, and one
 // longer than any path the platform can name is invalid as a whole, as a
-// parameter, as a console answer and as a line of a list dataset.
+// parameter, as a console answer and as a line of a list dataset, and where
+// it is shown, it is marked as cut, never shown as the name it begins with.
 TEST_F(DataSafetyTest, LongNamesAreHeldWholeOrInvalidNeverCut) {
   const std::string directory(200, 'X');
   fs::create_directory(directory);
@@ -156,8 +157,28 @@ TEST_F(DataSafetyTest, LongNamesAreHeldWholeOrInvalidNeverCut) {
   EXPECT_TRUE(Contains(typed.console, "The 3. commandline-parameter is invalid.\n"));
   EXPECT_TRUE(Contains(typed.console, "The specified dataset doesn't exist!\nPlease enter a valid datasetname:"));
   WriteFile("list", tooLong + "\n");
-  const Result listed = Run("(list)", 1);
-  EXPECT_TRUE(Contains(listed.console, "The dataset \xAF" + longest + "\xAE doesn't exist!\n"));
+  struct Language {
+    int number;
+    std::string missing;     // the line of the cut list line, console and log
+    std::string invalid;     // the line of the cut bracketed parameter
+    std::string completed;   // what its completion line would say
+  };
+  const Language languages[] = {
+      {0, "The dataset \xAF" + longest + "\\<...>\xAE doesn't exist!\n",
+       "\nThe 3. commandline-parameter is invalid.\n", "completed"},
+      {1, "Die Datei \xAF" + longest + "\\<...>\xAE existiert nicht!\n",
+       "\nDer 3. in der Befehlszeile \x81" "bergebene Parameter ist ung\x81ltig.\n", "erg\x84nzt"},
+  };
+  for (const Language& language : languages) {
+    SCOPED_TRACE(language.number);
+    const Result listed = Run("(list)", 1, language.number);
+    EXPECT_TRUE(Contains(listed.console, language.missing));
+    EXPECT_TRUE(Contains(listed.log, testsupport::LogLines(language.missing)));
+    // The closing bracket lies beyond the bytes kept: nothing is completed.
+    const Result bracketed = Run("(" + tooLong + ")", 1, language.number, "9\n");
+    EXPECT_TRUE(Contains(bracketed.console, language.invalid)) << bracketed.console;
+    EXPECT_FALSE(Contains(bracketed.console, language.completed));
+  }
   EXPECT_EQ(ReadFile("a.txt"), "plain");
   Run(longest, 1);
   EXPECT_NE(ReadFile("a.txt"), "plain");
