@@ -9,9 +9,53 @@
 // and the fused multiply-add path stays exact whatever the expByte (near the
 // true exponents of expByte 48 its error terms would be subnormal).
 
+#include <bit>
+#include <cstdint>
+
+#include "cipher/exact_product.h"
 #include "cipher/generator.h"
 
 namespace cipher {
+
+// Inside a path's loop the values are held loosely: each is its true value
+// times an even power of two. A step is x = a * b, a' = x * x, b' = a * a:
+// only every fourth step takes the fractions of x and a first (FractionOf),
+// as the generators' own step does each time. Rounding does not see a power
+// of two, and the mask only ever takes one out of x or a (the square makes it
+// even), so every product keeps its fraction bits and its need for the
+// integer path, and the key bytes, which come from the fraction alone, stay
+// the same. The chain from a to a' is then two products, without the mask
+// between them in three steps of four. After a step with the fractions the
+// values are the true ones again; three steps without them keep every value
+// below 2^128.
+inline constexpr int kLooseSteps = 4;
+
+// Whether step `i` of a block takes the fractions of x and a.
+inline bool TakesFractions(int i) { return i % kLooseSteps == kLooseSteps - 1; }
+
+// The fraction of `v` as a double in [1, 2).
+inline double FractionOf(double v) {
+  return std::bit_cast<double>((std::bit_cast<std::uint64_t>(v) & kFractionMask) |
+                               0x3FF0000000000000u);
+}
+
+// The bits that LooseEquals compares.
+inline constexpr std::uint64_t kLooseCompareMask = kFractionMask | (std::uint64_t{1} << 52);
+
+// Whether the loosely held `a` is the value `ref` (a true value in [1, 4)):
+// the same fraction, and the same lowest exponent bit (the even power keeps
+// it, and it tells [1, 2) from [2, 4)).
+inline bool LooseEquals(double a, double ref) {
+  return ((std::bit_cast<std::uint64_t>(a) ^ std::bit_cast<std::uint64_t>(ref)) &
+          kLooseCompareMask) == 0;
+}
+
+// The true value, in [1, 4), of a loosely held one.
+inline double Tightened(double v) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+  return std::bit_cast<double>((std::uint64_t{0x400} << 52) + (bits & kFractionMask) -
+                               (bits & (std::uint64_t{1} << 52)));
+}
 
 enum class ProductPath {
   kInteger,      // the integer extended product (every processor)

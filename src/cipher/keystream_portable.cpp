@@ -9,12 +9,6 @@ namespace cipher {
 
 namespace {
 
-// The fraction of `v` as a double in [1, 2).
-TARVEX5_ALWAYS_INLINE double FractionOf(double v) {
-  return std::bit_cast<double>((std::bit_cast<std::uint64_t>(v) & kFractionMask) |
-                               0x3FF0000000000000u);
-}
-
 struct FusedProduct {
   TARVEX5_ALWAYS_INLINE static double Apply(double x, double y) {
     return FusedExtendedProduct(x, y);
@@ -25,13 +19,17 @@ struct IntegerProduct {
   static double Apply(double x, double y) { return ExtendedProductInteger(x, y); }
 };
 
+// Step `i` of a loosely held generator (keystream.h).
 template <class Product>
-TARVEX5_ALWAYS_INLINE void StepScaled(Generator& gen) {
-  const double x = Product::Apply(gen.a, gen.b);
-  const double nextA = FractionOf(x);
-  const double nextB = FractionOf(gen.a);
-  gen.a = Product::Apply(nextA, nextA);
-  gen.b = Product::Apply(nextB, nextB);
+TARVEX5_ALWAYS_INLINE void StepLoose(double& a, double& b, int i) {
+  double x = Product::Apply(a, b);
+  double root = a;
+  if (TakesFractions(i)) {
+    x = FractionOf(x);
+    root = FractionOf(a);
+  }
+  b = Product::Apply(root, root);
+  a = Product::Apply(x, x);
 }
 
 template <class Product>
@@ -39,20 +37,24 @@ TARVEX5_ALWAYS_INLINE int RunBoth(Generator& gen1, Generator& gen2, int steps, i
                                   const BlockKeys& keys) {
   // Local copies: the key stores could alias the generators, which would put
   // a store and a load into every step's chain of products.
-  Generator one = gen1;
-  Generator two = gen2;
+  double a1 = gen1.a;
+  double b1 = gen1.b;
+  double a2 = gen2.a;
+  double b2 = gen2.b;
+  const double ref1 = gen1.ref;
+  const double ref2 = gen2.ref;
   int i = 0;
   for (; i < steps; ++i) {
-    StoreGroupKey(keys.pass1 + kGroupLength * i, GroupKey(one.a, one.b));
-    StoreGroupKey(keys.pass2 + kGroupLength * i, GroupKey(two.a, two.b));
-    StepScaled<Product>(one);
-    StepScaled<Product>(two);
-    if ((i < groups && one.a == one.ref) || two.a == two.ref) [[unlikely]] {
+    StoreGroupKey(keys.pass1 + kGroupLength * i, GroupKey(a1, b1));
+    StoreGroupKey(keys.pass2 + kGroupLength * i, GroupKey(a2, b2));
+    StepLoose<Product>(a1, b1, i);
+    StepLoose<Product>(a2, b2, i);
+    if ((i < groups && LooseEquals(a1, ref1)) || LooseEquals(a2, ref2)) [[unlikely]] {
       break;
     }
   }
-  gen1 = one;
-  gen2 = two;
+  gen1 = {Tightened(a1), Tightened(b1), ref1};
+  gen2 = {Tightened(a2), Tightened(b2), ref2};
   return i;
 }
 

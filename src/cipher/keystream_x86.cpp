@@ -1,14 +1,17 @@
 // The generators' bulk stepping on x86 processors with FMA: generator 1 in the
 // low lane and generator 2 in the high lane of one vector register, so both
-// chains of products run in the same instructions, and the fraction masks stay
-// in the vector unit (a detour through the integer registers would lengthen
-// every step's chain). Where AVX-512 is at hand, the test of the products and
-// the key bytes leave the stepping loop for bulk work on 512-bit vectors.
+// chains of products run in the same instructions, and the fraction masks of
+// every fourth step (keystream.h) stay in the vector unit (a detour through
+// the integer registers would lengthen the chain). Where AVX-512 is at hand,
+// the test of the products, the test for a return and the key bytes leave
+// the stepping loop for bulk work on 512-bit vectors.
 
 #include "cipher/instruction_set.h"
 #include "cipher/keystream.h"
 
 #if TARVEX5_X86_DISPATCH
+
+#include <cstddef>
 
 #include "cipher/exact_product.h"
 #include "cipher/x86_intrinsics.h"
@@ -54,36 +57,70 @@ TARVEX5_TARGET_FMA inline void StoreKeyOfLanes(std::uint8_t* destination, __m128
   _mm_storel_epi64(reinterpret_cast<__m128i*>(destination), key);
 }
 
-// Whether a generator is back at its reference value after step `i`: bit 0
-// for generator 1 (it counts only after whole groups), bit 1 for generator 2.
-TARVEX5_TARGET_FMA inline int BackOfLanes(__m128d a, __m128d ref, int i, int groups) {
-  return _mm_movemask_pd(_mm_cmpeq_pd(a, ref)) & (i < groups ? 3 : 2);
+// Whether a generator is back at its reference value after step `i`
+// (LooseEquals, keystream.h; `looseRef` holds the references' compared bits):
+// bit 0 for generator 1 (it counts only after whole groups), bit 1 for
+// generator 2.
+TARVEX5_TARGET_FMA inline int BackOfLanes(__m128d a, __m128i looseRef, int i, int groups) {
+  const __m128i compared = _mm_and_si128(
+      _mm_castpd_si128(a), _mm_set1_epi64x(static_cast<long long>(kLooseCompareMask)));
+  return _mm_movemask_pd(_mm_castsi128_pd(_mm_cmpeq_epi64(compared, looseRef))) &
+         (i < groups ? 3 : 2);
+}
+
+TARVEX5_TARGET_FMA inline __m128i LooseRefOfLanes(const Generator& gen1, const Generator& gen2) {
+  return _mm_and_si128(_mm_castpd_si128(_mm_set_pd(gen2.ref, gen1.ref)),
+                       _mm_set1_epi64x(static_cast<long long>(kLooseCompareMask)));
 }
 
 // Step `i` of both generators, its key bytes stored first; true when a
 // generator came back with it.
-TARVEX5_TARGET_FMA inline bool TakeStep(__m128d& a, __m128d& b, __m128d ref, int i, int groups,
-                                        const BlockKeys& keys) {
+// The values are held loosely (keystream.h).
+TARVEX5_TARGET_FMA inline bool TakeStep(__m128d& a, __m128d& b, __m128i looseRef, int i,
+                                        int groups, const BlockKeys& keys) {
   StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
   StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
-  const __m128d nextA = FractionOfLanes(ProductOfLanes(a, b));
-  const __m128d nextB = FractionOfLanes(a);
-  a = ProductOfLanes(nextA, nextA);
-  b = ProductOfLanes(nextB, nextB);
-  return BackOfLanes(a, ref, i, groups) != 0;
+  __m128d x = ProductOfLanes(a, b);
+  __m128d root = a;
+  if (TakesFractions(i)) {
+    x = FractionOfLanes(x);
+    root = FractionOfLanes(a);
+  }
+  b = ProductOfLanes(root, root);
+  a = ProductOfLanes(x, x);
+  return BackOfLanes(a, looseRef, i, groups) != 0;
 }
 
-// Puts the lanes back into the generators; returns `i`.
+// The lanes' true values (Tightened, keystream.h, lane by lane).
+TARVEX5_TARGET_FMA inline __m128d TightenedLanes(__m128d v) {
+  const __m128i bits = _mm_castpd_si128(v);
+  const __m128i fraction =
+      _mm_and_si128(bits, _mm_set1_epi64x(static_cast<long long>(kFractionMask)));
+  const __m128i lowExponentBit = _mm_and_si128(bits, _mm_set1_epi64x(std::int64_t{1} << 52));
+  return _mm_castsi128_pd(_mm_sub_epi64(
+      _mm_add_epi64(fraction, _mm_set1_epi64x(std::int64_t{0x400} << 52)), lowExponentBit));
+}
+
+// Both generators' `a` (generator 1 in the low lane) and `b`, each
+// generator's pair read at once: it was written at once.
+TARVEX5_TARGET_FMA inline void LoadLanes(const Generator& gen1, const Generator& gen2, __m128d& a,
+                                         __m128d& b) {
+  const __m128d one = _mm_loadu_pd(&gen1.a);
+  const __m128d two = _mm_loadu_pd(&gen2.a);
+  a = _mm_unpacklo_pd(one, two);
+  b = _mm_unpackhi_pd(one, two);
+}
+
+// Puts the lanes back into the generators, as true values, each
+// generator's pair at once, so that the next read of the pair is served
+// straight from the write; returns `i`.
 TARVEX5_TARGET_FMA inline int StoreLanes(Generator& gen1, Generator& gen2, __m128d a, __m128d b,
                                          int i) {
-  alignas(16) double as[2];
-  alignas(16) double bs[2];
-  _mm_store_pd(as, a);
-  _mm_store_pd(bs, b);
-  gen1.a = as[0];
-  gen1.b = bs[0];
-  gen2.a = as[1];
-  gen2.b = bs[1];
+  const __m128d trueA = TightenedLanes(a);
+  const __m128d trueB = TightenedLanes(b);
+  static_assert(offsetof(Generator, b) == offsetof(Generator, a) + sizeof(double));
+  _mm_storeu_pd(&gen1.a, _mm_unpacklo_pd(trueA, trueB));
+  _mm_storeu_pd(&gen2.a, _mm_unpackhi_pd(trueA, trueB));
   return i;
 }
 
@@ -118,35 +155,68 @@ constexpr KeyIndices MakeKeyIndices() {
 
 alignas(64) constexpr KeyIndices kKeyIndices = MakeKeyIndices();
 
-// The lanes where the plain product `p` of `x` and `y` is not the extended
-// product (ProductOfLanes' test, eight lanes at once).
+// The lanes where the plain product `p` of `x` and `y` may not be the
+// extended product. The rounding through 64 bits moves p only from a tie
+// between p and a neighbour, which goes to the even one: so only an odd p
+// whose error e = x*y - p reaches ulp(p) * (1/2 - 2^-12), ProductOfLanes'
+// threshold (the stepping loop leaves the last bit alone: a branch on it
+// would cost more than the rare integer product). Here e is scaled up by
+// c = 1 + 2^-11 + 2^-21 and added to p: where |e| reaches the threshold,
+// |c e| exceeds half an ulp and p + c e rounds away from p; where p + c e
+// rounds away, |e| is below the threshold by less than ulp(p) * 2^-22. So
+// the lanes found hold every lane that needs the integer path and hardly
+// any more.
 TARVEX5_TARGET_AVX512_VL inline unsigned InexactLanes(__m512d x, __m512d y, __m512d p) {
   const __m512d e = _mm512_fmsub_pd(x, y, p);
-  const __m512i nearTie =
-      _mm512_add_epi64(_mm512_and_si512(_mm512_castpd_si512(p),
-                                        _mm512_set1_epi64(static_cast<long long>(kExponentMask))),
-                       _mm512_set1_epi64(0x000FFC0000000000 - (std::int64_t{54} << 52)));
-  const __m512i eMagnitude = _mm512_and_si512(
-      _mm512_castpd_si512(e), _mm512_set1_epi64(static_cast<long long>(~kSignMask)));
-  return _mm512_cmpge_epi64_mask(eMagnitude, nearTie);
+  const __m512d scaledUp = _mm512_fmadd_pd(e, _mm512_set1_pd(1.0 + 0x1p-11 + 0x1p-21), p);
+  const __mmask8 odd = _mm512_test_epi64_mask(_mm512_castpd_si512(p), _mm512_set1_epi64(1));
+  return _mm512_mask_cmp_pd_mask(odd, scaledUp, p, _CMP_NEQ_UQ);
 }
 
-TARVEX5_TARGET_AVX512_VL inline __m512d FractionOfEightLanes(__m512d v) {
-  return _mm512_castsi512_pd(_mm512_ternarylogic_epi64(
-      _mm512_castpd_si512(v), _mm512_set1_epi64(static_cast<long long>(kFractionMask)),
+// FractionOfLanes by one instruction instead of two: one cycle less on the
+// chain of products.
+TARVEX5_TARGET_AVX512_VL inline __m128d FractionOfLanesInOne(__m128d v) {
+  return _mm_castsi128_pd(_mm_ternarylogic_epi64(
+      _mm_castpd_si128(v), _mm_set1_epi64x(static_cast<long long>(kFractionMask)),
+      _mm_castpd_si128(_mm_set1_pd(1.0)), 0xEA));  // (v & mask) | one
+}
+
+// `v` with the fractions of the lanes of the last of four steps (a window
+// begins at a multiple of kLooseSteps).
+TARVEX5_TARGET_AVX512_VL inline __m512d FractionsOfLastStep(__m512d v) {
+  static_assert(kWindow % kLooseSteps == 0 && kLooseSteps == 4);
+  return _mm512_castsi512_pd(_mm512_mask_ternarylogic_epi64(
+      _mm512_castpd_si512(v), 0xC0, _mm512_set1_epi64(static_cast<long long>(kFractionMask)),
       _mm512_castpd_si512(_mm512_set1_pd(1.0)), 0xEA));  // (v & mask) | one
 }
 
-// Whether all four steps from the values `a`, `b` (four steps' lanes) to the
-// values `aAfter`, `bAfter` formed their plain products exactly: a * b, and
-// the square of either fraction.
-TARVEX5_TARGET_AVX512_VL inline bool FourStepsExact(__m512d a, __m512d b, __m512d aAfter,
-                                                    __m512d bAfter) {
+// The lanes of four steps, from the values `a`, `b` (four steps' lanes) to
+// the values `aAfter`, `bAfter`, whose plain products were not exact: a * b,
+// and the squares of x and a (of their fractions in the last step).
+TARVEX5_TARGET_AVX512_VL inline unsigned InexactSteps(__m512d a, __m512d b, __m512d aAfter,
+                                                      __m512d bAfter) {
   const __m512d product = _mm512_mul_pd(a, b);
-  const __m512d nextA = FractionOfEightLanes(product);
-  const __m512d nextB = FractionOfEightLanes(a);
-  return (InexactLanes(a, b, product) | InexactLanes(nextA, nextA, aAfter) |
-          InexactLanes(nextB, nextB, bAfter)) == 0;
+  const __m512d x = FractionsOfLastStep(product);
+  const __m512d root = FractionsOfLastStep(a);
+  return InexactLanes(a, b, product) | InexactLanes(x, x, aAfter) |
+         InexactLanes(root, root, bAfter);
+}
+
+// The lanes of `aAfter` (four steps' values) among `counted` that are back at
+// their references (`looseRef`: LooseRefOfLanes in each 128-bit part).
+TARVEX5_TARGET_AVX512_VL inline unsigned BackSteps(__m512d aAfter, __m512i looseRef,
+                                                   unsigned counted) {
+  const __m512i compared = _mm512_and_si512(
+      _mm512_castpd_si512(aAfter), _mm512_set1_epi64(static_cast<long long>(kLooseCompareMask)));
+  return _mm512_mask_cmpeq_epi64_mask(static_cast<__mmask8>(counted), compared, looseRef);
+}
+
+// The lanes whose return counts in a window from step `start`: generator 2's
+// always, generator 1's within the first `groups` steps. Step w's lanes are
+// bits 2w and 2w + 1.
+inline unsigned CountedLanes(int start, int groups) {
+  const int counted1 = groups <= start ? 0 : groups - start >= kWindow ? kWindow : groups - start;
+  return 0xAAAAu | (0x5555u & ((1u << (2 * counted1)) - 1));
 }
 
 // The key bytes of four steps whose values are `a` and `b`.
@@ -177,37 +247,42 @@ TARVEX5_TARGET_AVX512_VL inline __m512d After(__m512d next, __m512d values) {
       _mm512_alignr_epi64(_mm512_castpd_si512(next), _mm512_castpd_si512(values), 2));
 }
 
-// Takes a whole window of steps by plain products alone, then tests them and
-// forms their key bytes in bulk. Returns false, with `a`, `b` and the key
-// bytes as they were, when a generator came back in the window or a product
-// needs the integer path.
-TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128d ref, int start,
+// Takes a whole window of steps by plain products alone, then tests them,
+// looks for a return and forms their key bytes in bulk. Returns false, with
+// `a`, `b` and the key bytes as they were, when a generator came back in the
+// window or a product needs the integer path. `start` is a multiple of
+// kWindow.
+TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128i looseRef, int start,
                                                int groups, std::uint8_t* pass1,
                                                std::uint8_t* pass2) {
   __m128d as[kWindow + 1];
   __m128d bs[kWindow + 1];
   as[0] = a;
   bs[0] = b;
-  int back = 0;
 #pragma GCC unroll 8
   for (int w = 0; w < kWindow; ++w) {
-    const __m128d nextA = FractionOfLanes(_mm_mul_pd(as[w], bs[w]));
-    const __m128d nextB = FractionOfLanes(as[w]);
-    as[w + 1] = _mm_mul_pd(nextA, nextA);
-    bs[w + 1] = _mm_mul_pd(nextB, nextB);
-    back |= BackOfLanes(as[w + 1], ref, start + w, groups);
-  }
-  if (back != 0) [[unlikely]] {
-    return false;
+    __m128d x = _mm_mul_pd(as[w], bs[w]);
+    __m128d root = as[w];
+    if (TakesFractions(w)) {
+      x = FractionOfLanesInOne(x);
+      root = FractionOfLanesInOne(root);
+    }
+    bs[w + 1] = _mm_mul_pd(root, root);
+    as[w + 1] = _mm_mul_pd(x, x);
   }
   const __m512d a0 = Join(as[0], as[1], as[2], as[3]);
   const __m512d a1 = Join(as[4], as[5], as[6], as[7]);
   const __m512d b0 = Join(bs[0], bs[1], bs[2], bs[3]);
   const __m512d b1 = Join(bs[4], bs[5], bs[6], bs[7]);
-  const __m512d aEnd = _mm512_castpd128_pd512(as[kWindow]);
-  const __m512d bEnd = _mm512_castpd128_pd512(bs[kWindow]);
-  if (!FourStepsExact(a0, b0, After(a1, a0), After(b1, b0)) ||
-      !FourStepsExact(a1, b1, After(aEnd, a1), After(bEnd, b1))) [[unlikely]] {
+  const __m512d aAfter0 = After(a1, a0);
+  const __m512d aAfter1 = After(_mm512_castpd128_pd512(as[kWindow]), a1);
+  const __m512i refs = _mm512_broadcast_i32x4(looseRef);
+  const unsigned counted = CountedLanes(start, groups);
+  const unsigned failed =
+      InexactSteps(a0, b0, aAfter0, After(b1, b0)) |
+      InexactSteps(a1, b1, aAfter1, After(_mm512_castpd128_pd512(bs[kWindow]), b1)) |
+      BackSteps(aAfter0, refs, counted & 0xFF) | BackSteps(aAfter1, refs, counted >> 8);
+  if (failed != 0) [[unlikely]] {
     return false;
   }
   StoreKeysOfFourSteps(a0, b0, pass1, pass2);
@@ -221,12 +296,13 @@ TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128d r
 
 TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
                                           const BlockKeys& keys) {
-  __m128d a = _mm_set_pd(gen2.a, gen1.a);
-  __m128d b = _mm_set_pd(gen2.b, gen1.b);
-  const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
+  __m128d a;
+  __m128d b;
+  LoadLanes(gen1, gen2, a, b);
+  const __m128i looseRef = LooseRefOfLanes(gen1, gen2);
   int i = 0;
   for (; i < steps; ++i) {
-    if (TakeStep(a, b, ref, i, groups, keys)) [[unlikely]] {
+    if (TakeStep(a, b, looseRef, i, groups, keys)) [[unlikely]] {
       break;
     }
   }
@@ -240,19 +316,20 @@ TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int 
 // taken again step by step as RunBothFusedVector takes them.
 TARVEX5_TARGET_AVX512_VL int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps,
                                                       int groups, const BlockKeys& keys) {
-  __m128d a = _mm_set_pd(gen2.a, gen1.a);
-  __m128d b = _mm_set_pd(gen2.b, gen1.b);
-  const __m128d ref = _mm_set_pd(gen2.ref, gen1.ref);
+  __m128d a;
+  __m128d b;
+  LoadLanes(gen1, gen2, a, b);
+  const __m128i looseRef = LooseRefOfLanes(gen1, gen2);
   int i = 0;
   while (i < steps) {
-    if (steps - i >= kWindow && TryWindow(a, b, ref, i, groups, keys.pass1 + kGroupLength * i,
+    if (steps - i >= kWindow && TryWindow(a, b, looseRef, i, groups, keys.pass1 + kGroupLength * i,
                                           keys.pass2 + kGroupLength * i)) {
       i += kWindow;
       continue;
     }
     const int end = steps - i < kWindow ? steps : i + kWindow;
     for (; i < end; ++i) {
-      if (TakeStep(a, b, ref, i, groups, keys)) [[unlikely]] {
+      if (TakeStep(a, b, looseRef, i, groups, keys)) [[unlikely]] {
         return StoreLanes(gen1, gen2, a, b, i);
       }
     }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "platform/oem_text.h"
+#include "platform/version.h"
 
 namespace dialog {
 

@@ -108,9 +108,10 @@ Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
 Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
                              const platform::PathText& name) {
   Line line;
-  AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
+  AddFramed(line, state, texts.unreadableBegin, name, texts.unreadableEnd);
   WriteBothLine(state, line);
   SayBoth(state, Msg::NoDatasetsProcessed);
+  NoteExitStatus(state, ExitStatus::DialogIncomplete);
   TerminateProgram(state);
   return Flow::Stop;
 }

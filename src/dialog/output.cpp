@@ -8,6 +8,7 @@
 
 #include "dialog/progress.h"
 #include "platform/oem_text.h"
+#include "platform/utf8_text.h"
 
 namespace dialog {
 
@@ -31,8 +32,39 @@ bool IsControlByte(char byte) {
   return code < 0x20 || code == 0x7F;
 }
 
-void AddVisibleControl(Line& line, char byte) {
-  switch (byte) {
+// Characters that a UTF-8 terminal takes as controls, or that change the
+// order in which the text around them is shown, or break its line.
+bool IsHiddenCodePoint(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// One character of a name: its bytes, and whether it is written in its
+// visible form. In a UTF-8 run a character is one well-formed sequence;
+// other bytes are single characters.
+struct NameCharacter {
+  std::size_t length = 1;
+  bool visible = false;
+  char32_t codePoint = 0;
+};
+
+NameCharacter CharacterAt(std::string_view name, std::size_t at, platform::TextCharset charset) {
+  const auto byte = static_cast<unsigned char>(name[at]);
+  if (IsControlByte(name[at])) {
+    return {1, true, byte};
+  }
+  if (charset == platform::TextCharset::Utf8 && byte >= 0x80) {
+    const platform::Utf8Character c = platform::DecodeUtf8(name.substr(at));
+    if (c.length > 0) {
+      return {c.length, IsHiddenCodePoint(c.codePoint), c.codePoint};
+    }
+  }
+  return {1, false, byte};
+}
+
+void AddVisibleForm(Line& line, char32_t codePoint) {
+  char form[16];
+  switch (codePoint) {
     case '\r':
       Add(line, "\\r");
       return;
@@ -42,31 +74,62 @@ void AddVisibleControl(Line& line, char byte) {
     case '\t':
       Add(line, "\\t");
       return;
-    default: {
-      char form[8];
-      std::snprintf(form, sizeof form, "\\x%02X", static_cast<unsigned char>(byte));
+    default:
+      if (codePoint < 0x80) {
+        std::snprintf(form, sizeof form, "\\x%02X", static_cast<unsigned>(codePoint));
+      } else {
+        std::snprintf(form, sizeof form, "\\u%04X", static_cast<unsigned>(codePoint));
+      }
       Add(line, form);
       return;
-    }
   }
 }
 
-// A backslash before one of these would be read as the start of a visible
-// form: "\\", "\r", "\n", "\t", "\x1B", or a control byte's own form.
-bool ContinuesVisibleForm(char next) {
-  return next == '\\' || next == 'r' || next == 'n' || next == 't' || next == 'x' ||
-         IsControlByte(next);
+// Whether a backslash before `next` would be read as the start of a visible
+// form ("\\", "\r", "\n", "\t", "\x1B", "\u009B", a character's own form) or
+// of the cut mark, which follows the last byte of a cut name.
+bool ContinuesVisibleForm(std::string_view name, std::size_t next, bool cut,
+                          platform::TextCharset charset) {
+  if (next == name.size()) {
+    return cut;
+  }
+  const char c = name[next];
+  return c == '\\' || c == 'r' || c == 'n' || c == 't' || c == 'x' || c == 'u' || c == '<' ||
+         CharacterAt(name, next, charset).visible;
+}
+
+// Appends the characters of `name` that begin in [`begin`, `end`) in their
+// visible form; returns where the next character begins (at `end` or, where
+// a character reaches across it, after that character).
+std::size_t AddNameCharacters(Line& line, std::string_view name, std::size_t begin, std::size_t end,
+                              bool cut, const NameStyle& style) {
+  const bool backslashSeparates = platform::IsSeparator('\\', style.syntax);
+  std::size_t at = begin;
+  while (at < end) {
+    const NameCharacter c = CharacterAt(name, at, style.charset);
+    if (c.visible) {
+      AddVisibleForm(line, c.codePoint);
+    } else if (name[at] == '\\' && !backslashSeparates &&
+               ContinuesVisibleForm(name, at + 1, cut, style.charset)) {
+      Add(line, "\\\\");
+    } else {
+      Add(line, name.substr(at, c.length));
+    }
+    at += c.length;
+  }
+  return at;
 }
 
 // `start`, `name` in its visible form a part at a time (each part fitting a
 // Line), `end` and `lineEnd`, through `write`.
 void WriteFramedTo(RunState& state, void (*write)(RunState&, std::string_view), std::string_view start,
                    std::string_view name, std::string_view end, std::string_view lineEnd) {
-  constexpr std::size_t kPart = kLineCapacity / 4;
+  constexpr std::size_t kPart = kLineCapacity / 8;
   write(state, start);
-  for (std::size_t part = 0; part < name.size(); part += kPart) {
+  for (std::size_t part = 0; part < name.size();) {
     Line visible;
-    AddNamePart(visible, name, part, std::min(name.size(), part + kPart));
+    part = AddNameCharacters(visible, name, part, std::min(name.size(), part + kPart), false,
+                             NameStyle{state.textCharset});
     write(state, View(visible));
   }
   write(state, end);
@@ -81,8 +144,9 @@ void ReportLogWriteFailure(RunState& state) {
     return;
   }
   state.logWriteFailed = true;
+  NoteExitStatus(state, ExitStatus::DialogIncomplete);
   Line line;
-  AddFramed(line, state, Msg::LogCannotCreateBegin, platform::View(state.ControlLogName), Msg::LogWriteFailedEnd);
+  AddFramed(line, state, Msg::LogCannotCreateBegin, state.ControlLogName, Msg::LogWriteFailedEnd);
   WriteConsoleLine(state, line);
 }
 
@@ -104,29 +168,20 @@ void Add(Line& line, const RunState& state, Msg message) {
   AddOwnText(line, state, Text(message, state.Language));
 }
 
-void AddName(Line& line, std::string_view name, const platform::PathSyntax& syntax) {
-  AddNamePart(line, name, 0, name.size(), syntax);
+void AddName(Line& line, std::string_view name, bool cut, const NameStyle& style) {
+  AddNameCharacters(line, name, 0, name.size(), cut, style);
+  if (cut) {
+    Add(line, kCutMark);
+  }
 }
 
-void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end,
-                 const platform::PathSyntax& syntax) {
-  const bool backslashSeparates = platform::IsSeparator('\\', syntax);
-  for (std::size_t i = begin; i < end; ++i) {
-    const char byte = name[i];
-    if (IsControlByte(byte)) {
-      AddVisibleControl(line, byte);
-    } else if (byte == '\\' && !backslashSeparates && i + 1 < name.size() &&
-               ContinuesVisibleForm(name[i + 1])) {
-      Add(line, "\\\\");
-    } else {
-      Add(line, std::string_view(&byte, 1));
-    }
-  }
+void AddName(Line& line, const RunState& state, std::string_view name) {
+  AddName(line, name, false, NameStyle{state.textCharset});
 }
 
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after) {
   Add(line, state, before);
-  AddName(line, text);
+  AddName(line, state, text);
   Add(line, state, after);
 }
 

@@ -34,22 +34,48 @@ void Add(Line& line, std::string_view text);
 void AddOwnText(Line& line, const RunState& state, std::string_view text);
 // Appends the catalogue text of `message` in the run's language and character set.
 void Add(Line& line, const RunState& state, Msg message);
+// How a name is made visible: the run's character set, and the path syntax,
+// which says whether a backslash separates the names of a path.
+struct NameStyle {
+  platform::TextCharset charset = platform::TextCharset::CodePage;
+  platform::PathSyntax syntax = platform::kNativePaths;
+};
+
+// Ends a text that was cut (a name longer than its buffer holds), after the
+// bytes that were kept. No name is ever written so: a backslash before "<"
+// in a name is written "\\".
+inline constexpr std::string_view kCutMark = "\\<...>";
+
 // Appends `name` (a name or a typed text, as bytes) in a visible form that
-// can neither break the line nor control the terminal: the bytes 0x00 to 0x1F
-// and 0x7F as "\r", "\n", "\t" or "\xHH" (two upper-case hexadecimal digits),
-// and a backslash as "\\" where the byte after it would otherwise make it
-// read as one of those forms; every other byte as it stands. Where the
-// backslash separates the names of a path (`syntax`: Windows, whose names
-// hold no control bytes), it always stands as it is: "C:\temp\new" is a path.
-void AddName(Line& line, std::string_view name,
-             const platform::PathSyntax& syntax = platform::kNativePaths);
-// Appends the bytes [`begin`, `end`) of `name` as AddName does; the byte at
-// `end`, if any, still decides how a backslash before it is written.
-void AddNamePart(Line& line, std::string_view name, std::size_t begin, std::size_t end,
-                 const platform::PathSyntax& syntax = platform::kNativePaths);
+// can neither break the line, nor control the terminal, nor make it read as
+// another name: the bytes 0x00 to 0x1F and 0x7F as "\r", "\n", "\t" or
+// "\xHH" (two upper-case hexadecimal digits); in a UTF-8 run also the C1
+// controls U+0080 to U+009F, the direction marks, embeddings, overrides and
+// isolates (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069) and
+// the line and paragraph separators (U+2028, U+2029) as "\uHHHH" (in a
+// code-page run the bytes 0x80 to 0x9F are letters and stay). A backslash is
+// written "\\" where what follows would otherwise make it read as the start
+// of one of these forms or of kCutMark, except where it separates the names
+// of a path (Windows, whose names hold no control bytes): "C:\temp\new" is
+// a path. Every other byte stands as it is. When `cut`, kCutMark follows.
+void AddName(Line& line, std::string_view name, bool cut, const NameStyle& style);
+// The same in the run's character set and the platform's path syntax.
+void AddName(Line& line, const RunState& state, std::string_view name);
+// The same for a text that may have been cut: then kCutMark ends it.
+template <std::size_t Capacity>
+void AddName(Line& line, const RunState& state, const platform::FixedText<Capacity>& text) {
+  AddName(line, platform::View(text), text.cut, NameStyle{state.textCharset});
+}
 // Appends the text of `before`, `text` (a name, in its visible form) and the
 // text of `after`: the frame of every message that names something.
 void AddFramed(Line& line, const RunState& state, Msg before, std::string_view text, Msg after);
+template <std::size_t Capacity>
+void AddFramed(Line& line, const RunState& state, Msg before, const platform::FixedText<Capacity>& text,
+               Msg after) {
+  Add(line, state, before);
+  AddName(line, state, text);
+  Add(line, state, after);
+}
 // Appends `value` in decimal, right-aligned in `width` characters (0: no blanks).
 void AddNumber(Line& line, long long value, int width = 0);
 // Appends `value` in fixed notation without decimals, right-aligned in `width`.

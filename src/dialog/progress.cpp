@@ -1,7 +1,9 @@
 #include "dialog/progress.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "dialog/display_columns.h"
 #include "platform/clock.h"
 
 namespace dialog {
@@ -9,19 +11,7 @@ namespace dialog {
 namespace {
 
 constexpr std::int64_t kRedrawMs = 250;
-constexpr int kAssumedColumns = 80;
 constexpr std::uint64_t kMegabyte = 1000000;
-
-// Screen columns the text takes, taking every character as one column: in
-// UTF-8 the continuation bytes take none.
-int ColumnsOf(const RunState& state, std::string_view text) {
-  int columns = 0;
-  for (const char c : text) {
-    const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-    columns += state.textCharset == platform::TextCharset::Utf8 && continuation ? 0 : 1;
-  }
-  return columns;
-}
 
 void WriteRepeated(RunState& state, char c, int count) {
   char run[kProgressCapacity];
@@ -29,6 +19,18 @@ void WriteRepeated(RunState& state, char c, int count) {
     run[i] = c;
   }
   platform::WriteBytes(state.console, run, static_cast<std::size_t>(count));
+}
+
+// Blanks the figure as far as a row `columns` wide still reaches behind the
+// announcement (a terminal cuts what lies beyond when it narrows); the
+// cursor then stands behind the blanks.
+void EraseFigure(RunState& state, int columns) {
+  ProgressState& progress = state.progress;
+  const int reach = columns - progress.endColumn;
+  if (progress.shownLength > 0 && reach > 0) {
+    WriteRepeated(state, ' ', std::min(progress.shownLength, reach));
+  }
+  progress.shownLength = 0;
 }
 
 }  // namespace
@@ -43,17 +45,17 @@ void OpenProgressLine(RunState& state, const Line& line) {
   progress.lineOpen = true;
   progress.shownLength = 0;
   progress.startMs = platform::SteadyMilliseconds();
-  // A backspace cannot go back across a wrapped row: the figure must fit
-  // behind the announcement on the row where it ends.
-  const int terminalColumns = platform::TerminalColumns(state.console);
-  const int columns = terminalColumns > 0 ? terminalColumns : kAssumedColumns;
-  const int used = ColumnsOf(state, View(line));
-  progress.columnsLeft = used > 0 && used % columns == 0 ? 0 : columns - used % columns;
+  progress.columns = platform::TerminalColumns(state.console);
+  progress.endColumn = EndColumn(View(line), state.textCharset, progress.columns);
 }
 
 bool ProgressDue(const ProgressState& progress, std::int64_t nowMs) {
   return nowMs - progress.startMs >= progress.afterMs &&
          (progress.shownLength == 0 || nowMs - progress.drawnMs >= kRedrawMs);
+}
+
+bool FigureFits(int endColumn, int length, int columns) {
+  return endColumn >= 0 && endColumn + length < columns;
 }
 
 std::size_t FormatProgress(std::uint64_t done, std::uint64_t total, char* out) {
@@ -67,21 +69,27 @@ std::size_t FormatProgress(std::uint64_t done, std::uint64_t total, char* out) {
 
 void ShowProgress(RunState& state, std::uint64_t done, std::uint64_t total) {
   ProgressState& progress = state.progress;
-  if (!progress.lineOpen) {
+  if (!progress.lineOpen || progress.endColumn < 0) {
     return;
   }
   const std::int64_t now = platform::SteadyMilliseconds();
   if (!ProgressDue(progress, now)) {
     return;
   }
-  char figure[kProgressCapacity];
-  const std::size_t length = FormatProgress(done, total, figure);
-  if (static_cast<int>(length) >= progress.columnsLeft) {
+  const int columns = platform::TerminalColumns(state.console);
+  if (columns != progress.columns) {
+    EraseFigure(state, columns);
+    progress.endColumn = -1;
     return;
   }
-  WriteRepeated(state, '\b', progress.shownLength);
-  platform::WriteBytes(state.console, figure, length);
-  progress.shownLength = static_cast<int>(length);
+  char figure[kProgressCapacity];
+  const int length = static_cast<int>(FormatProgress(done, total, figure));
+  if (!FigureFits(progress.endColumn, length, columns)) {
+    return;
+  }
+  platform::WriteBytes(state.console, figure, static_cast<std::size_t>(length));
+  WriteRepeated(state, '\b', length);
+  progress.shownLength = length;
   progress.drawnMs = now;
 }
 
@@ -91,10 +99,9 @@ void CloseProgressLine(RunState& state) {
     return;
   }
   progress.lineOpen = false;
-  WriteRepeated(state, '\b', progress.shownLength);
-  WriteRepeated(state, ' ', progress.shownLength);
-  WriteRepeated(state, '\b', progress.shownLength);
-  progress.shownLength = 0;
+  if (progress.shownLength > 0) {
+    EraseFigure(state, platform::TerminalColumns(state.console));
+  }
   platform::WriteLineEnd(state.console);
 }
 

@@ -72,10 +72,11 @@ Flow AskMenu(RunState& state, const Msg* lines, int lineCount, AllowedAnswers al
     }
     ShortText masked;
     masked.length = state.AnswerText.length;
+    masked.cut = state.AnswerText.cut;
     std::fill(masked.chars, masked.chars + masked.length, kMaskedCharacter);
     const ShortText& shown = failed == FailedInput::Secret ? masked : state.AnswerText;
     Line line;
-    AddFramed(line, state, Msg::WrongInputBegin, platform::View(shown), Msg::WrongInputEnd);
+    AddFramed(line, state, Msg::WrongInputBegin, shown, Msg::WrongInputEnd);
     WritePrompt(state, line);
   }
 }
@@ -123,7 +124,9 @@ void TakeBracketed(RunState& state, std::size_t openingLength, std::string_view 
   const std::size_t end = rest.find(closing);
   if (end != std::string_view::npos) {
     rest = rest.substr(0, end);
-  } else {
+  } else if (!state.ParameterText.cut) {
+    // A parameter cut before its closing character is invalid as a whole:
+    // nothing is completed, and its invalid-parameter line follows.
     Line line;
     Add(line, "\"");
     // The bracket is the program's own notation (one given in UTF-8 passes unchanged).
@@ -150,6 +153,10 @@ bool ReadLineInto(RunState& state, platform::FixedText<Capacity>& text) {
   text.length = length;
   text.cut = cut;
   text.chars[length] = '\0';
+  if (!read) {
+    // A question waits and nothing can answer it: the program ends.
+    NoteExitStatus(state, ExitStatus::DialogIncomplete);
+  }
   return read;
 }
 

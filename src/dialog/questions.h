@@ -50,8 +50,9 @@ void ReportInvalidParameterPair(RunState& state);
 // (the first `openingLength` bytes) of ParameterText and cuts the text before
 // the first `closing`; without one, keeps the whole rest and writes the
 // completion line ("")" at the end of 3. commandline-parameter completed !"),
-// the closing character in the run's character set. The name stays cut when
-// the parameter was cut before its closing character.
+// the closing character in the run's character set. A parameter cut before
+// its closing character gets no completion line: the name stays cut, and so
+// invalid.
 void TakeBracketed(RunState& state, std::size_t openingLength, std::string_view closing);
 // The same for one-byte brackets.
 inline void TakeBracketed(RunState& state, char closing) { TakeBracketed(state, 1, {&closing, 1}); }

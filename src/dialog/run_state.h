@@ -51,8 +51,9 @@ struct ProcessedFiles {
 struct ProgressState {
   int afterMs = -1;          // a dataset taking longer shows the figure; -1: never (no terminal)
   bool lineOpen = false;     // the announcement waits for its line end
-  int columnsLeft = 0;       // room behind the announcement on its screen row
-  int shownLength = 0;       // characters of the figure now on the screen
+  int columns = 0;           // the terminal's width when the announcement was written
+  int endColumn = -1;        // where the announcement ends on its last row; -1: no figure
+  int shownLength = 0;       // characters of the figure now on the screen, behind the cursor
   std::int64_t startMs = 0;  // when the announcement was written
   std::int64_t drawnMs = 0;  // when the figure was last drawn
 };
@@ -65,11 +66,24 @@ inline constexpr std::uint8_t kFromParameter = 3;  // parameter 6 held the key
 inline constexpr std::uint8_t kHiddenControl = 10; // keyboard without echo, control input
 inline constexpr std::uint8_t kOpen = 255;         // nothing chosen yet, or finished
 
+// The exit status of the program: what happened, for the script that ran
+// it. The numbers follow the tools of both platforms (1 for some of the
+// work not done, 2 for a run that could not go as asked, 128 + SIGINT for
+// an interrupt, as shells report Ctrl-C) and are the same on Windows.
+enum class ExitStatus : int {
+  Complete = 0,           // the selection was processed, or the user chose to end the program
+  DatasetsLeft = 1,       // a dataset of the selection was not processed, or not completely
+  Interrupted = 130,      // an interrupt ended the run before the end of the selection
+  DialogIncomplete = 2,   // the input ended at a question, a key or overlay dataset was unusable,
+                          // or the log could not be written
+};
+
 struct RunState {
   // The program's surroundings.
   platform::Console console;          // standard input and output
   int introPauseMs = 4000;            // how long the intro screen stays
   int processingThreads = 0;          // threads that process a dataset: 1, 2 or more for two, 0 as the processor allows
+  std::int64_t (*chunkClock)(bool withHelper) = nullptr;  // times the chunks for ThreadChoice; null: the steady clock
   platform::TextCharset textCharset = platform::TextCharset::CodePage;  // of the own texts, console and log
   int argumentCount = 0;              // parameters 1..argumentCount exist
   const char* const* arguments = nullptr;  // arguments[0] is the program as started
@@ -82,6 +96,7 @@ struct RunState {
   std::uint8_t Language = 0;          // 0 English, 1 German
   std::uint8_t DescriptionAnswer = 0; // 0 none, 1 description and go on, 2 description and end
   PathText ProgramPath;               // full path of the program's own file
+  ExitStatus exitStatus = ExitStatus::Complete;  // the most serious event so far (NoteExitStatus)
   std::uint8_t StartupScreenCopy[platform::kScreenSize] = {};  // the deciphered intro image
 
   // Control-information log.
@@ -128,6 +143,7 @@ struct RunState {
   platform::FileIdentity skipIdentities[kSkipIdentityCount];  // files never processed, however named
   ProcessedFiles processed;                   // the files processed so far in this run
   bool interrupted = false;                   // an interrupt ended the enumeration
+  bool runEnds = false;                       // a unit cut short or the memory failing ended it
   ProgressState progress;                     // the figure behind "... is just processed ..."
   std::uint8_t processingChunk[kChunkBytes];  // whole blocks are read and written through it
   ScheduleAhead* ahead = nullptr;             // the helper thread that runs the cipher ahead, if any
@@ -135,5 +151,23 @@ struct RunState {
   // Cipher.
   cipher::CipherState cipher;
 };
+
+// Notes what just happened for the exit status, which keeps the most serious
+// event of the run: a run whose dialog or log failed says so whatever else
+// happened, and an interrupted run says so before a dataset left behind.
+inline void NoteExitStatus(RunState& state, ExitStatus status) {
+  constexpr auto rank = [](ExitStatus s) {
+    switch (s) {
+      case ExitStatus::Complete: return 0;
+      case ExitStatus::DatasetsLeft: return 1;
+      case ExitStatus::Interrupted: return 2;
+      case ExitStatus::DialogIncomplete: return 3;
+    }
+    return 3;
+  };
+  if (rank(status) > rank(state.exitStatus)) {
+    state.exitStatus = status;
+  }
+}
 
 }  // namespace dialog

@@ -55,16 +55,17 @@ Flow ReportWrongHexInDataset(RunState& state, int character, int position) {
   dialog::Line first;
   dialog::Add(first, state, Msg::WrongHexBegin);
   const char shown = static_cast<char>(character);
-  dialog::AddName(first, std::string_view(&shown, 1));
+  dialog::AddName(first, state, std::string_view(&shown, 1));
   dialog::Add(first, state, Msg::WrongHexInDataset);
   dialog::Line second;
-  dialog::AddName(second, platform::View(state.KeyDatasetName));
+  dialog::AddName(second, state, state.KeyDatasetName);
   dialog::Add(second, state, Msg::WrongHexInDatasetAt);
   dialog::AddNumber(second, position, 4);
   dialog::Add(second, state, Msg::FullStop);
   dialog::WriteBothLine(state, first);
   dialog::WriteBothLine(state, second);
   dialog::SayBoth(state, Msg::NoDatasetsProcessed);
+  dialog::NoteExitStatus(state, dialog::ExitStatus::DialogIncomplete);
   dialog::TerminateProgram(state);
   return Flow::Stop;
 }

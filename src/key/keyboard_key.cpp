@@ -164,7 +164,7 @@ Flow ReportWrongCharacter(RunState& state, const PassResult& result) {
   dialog::Add(line, state, Msg::WrongHexBegin);
   // Nothing typed without echo is ever shown, not even a wrong character.
   const char character = Hidden(state) ? kMaskedCharacter : static_cast<char>(result.character);
-  dialog::AddName(line, std::string_view(&character, 1));
+  dialog::AddName(line, state, std::string_view(&character, 1));
   dialog::Add(line, state, Msg::WrongHexAtPosition);
   dialog::AddNumber(line, result.position, 4);
   dialog::Add(line, state, Msg::FullStop);

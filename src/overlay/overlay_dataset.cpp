@@ -48,6 +48,7 @@ Flow ReadFromDataset(RunState& state) {
   if (result.end == ParseEnd::Error && !failed) {
     WriteInfoMessage(state, InfoSource::Dataset, result);
     dialog::SayBoth(state, Msg::NoDatasetsProcessed);
+    dialog::NoteExitStatus(state, dialog::ExitStatus::DialogIncomplete);
     platform::CloseTextDataset(dataset);
     dialog::TerminateProgram(state);
     return Flow::Stop;

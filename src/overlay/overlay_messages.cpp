@@ -26,7 +26,7 @@ void AddWrongCharacter(MessageLines& message, const RunState& state, const Parse
                        bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
   const char character = masked ? kMaskedCharacter : static_cast<char>(result.character);
-  AddName(message, std::string_view(&character, 1));
+  AddName(message, state, std::string_view(&character, 1));
   AddText(message, state, end);
   AddDecimal(message, result.place);
   AddText(message, state, Msg::CharacterPlaceEnd);
@@ -37,7 +37,7 @@ void AddTooLarge(MessageLines& message, const RunState& state, const ParseResult
                  bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
   if (masked) {
-    AddName(message, std::string_view(&kMaskedCharacter, 1));
+    AddName(message, state, std::string_view(&kMaskedCharacter, 1));
   } else {
     AddDecimal(message, result.number);
   }
@@ -120,7 +120,7 @@ void WriteDatasetMessage(RunState& state, MessageLines& message) {
   DropFinalFullStop(message);
   NewLine(message);
   AddText(message, state, Msg::InOverlayDatasetBegin);
-  AddName(message, platform::View(state.OverlayDatasetName));
+  AddName(message, state, platform::View(state.OverlayDatasetName));
   AddText(message, state, Msg::InOverlayDatasetEnd);
   WriteBoth(state, message);
 }

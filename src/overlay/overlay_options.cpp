@@ -120,7 +120,7 @@ Flow ReadLimit(RunState& state, const dialog::Line& prompt, int termination, int
       return Flow::Go;
     }
     dialog::Line correction;
-    dialog::AddFramed(correction, state, Msg::WrongInputBegin, platform::View(state.AnswerText), Msg::WrongInputEnd);
+    dialog::AddFramed(correction, state, Msg::WrongInputBegin, state.AnswerText, Msg::WrongInputEnd);
     dialog::WritePrompt(state, correction);
   }
 }

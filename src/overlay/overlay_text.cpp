@@ -17,8 +17,8 @@ void AddText(MessageLines& message, const dialog::RunState& state, dialog::Msg i
   dialog::AddOwnText(message.lines[message.count - 1], state, text);
 }
 
-void AddName(MessageLines& message, std::string_view text) {
-  dialog::AddName(message.lines[message.count - 1], text);
+void AddName(MessageLines& message, const dialog::RunState& state, std::string_view text) {
+  dialog::AddName(message.lines[message.count - 1], state, text);
 }
 
 void AddDecimal(MessageLines& message, long long value) {

@@ -21,7 +21,7 @@ struct MessageLines {
 void AddText(MessageLines& message, const dialog::RunState& state, dialog::Msg id);
 // Appends `text` (a name, a character) in its visible form (dialog::AddName)
 // to the current line.
-void AddName(MessageLines& message, std::string_view text);
+void AddName(MessageLines& message, const dialog::RunState& state, std::string_view text);
 // Appends `value` in decimal, no leading blanks.
 void AddDecimal(MessageLines& message, long long value);
 // Drops the full stop that ends the last line, if it ends with one.

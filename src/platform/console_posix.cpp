@@ -77,7 +77,13 @@ TextCharset UserCharset() {
   return charset;
 }
 
-void FlushTypedInput(const Console& console) { tcflush(Descriptor(console.input), TCIFLUSH); }
+void FlushTypedInput(const Console& console) {
+  // What is typed while the program runs in the background is meant for the
+  // program in the foreground.
+  if (MayChangeTerminal(Descriptor(console.input))) {
+    tcflush(Descriptor(console.input), TCIFLUSH);
+  }
+}
 
 bool WriteConsoleBytes(const Console& console, const char* data, std::size_t size) {
   return WriteAll(Descriptor(console.output), data, size);

@@ -168,11 +168,16 @@ bool FullPath(const char* path, PathText& fullPath);
 void ProgramPath(const char* argument0, PathText& path);
 
 // The identity of a file (links followed): two names with the same identity
-// name the same file, whichever way they were written.
+// name the same file, whichever way they were written. A file made after
+// another one was deleted may get its number; `generation` tells the two
+// apart where the system keeps something for it (on Linux the file system's
+// generation number and the birth time), and is the same for every name of
+// one file. (An NTFS file index holds a count of the reuses of its record.)
 struct FileIdentity {
   std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  bool known = false;  // false when the file could not be examined
+  std::uint64_t inode = 0;      // the file's number on its device (Windows: its file index)
+  std::uint64_t generation = 0; // a digest of what tells this file from an earlier one of its number; 0: nothing
+  bool known = false;           // false when the file could not be examined
 };
 
 // The identity of the file `name`; `known` is false when it cannot be read.
@@ -181,7 +186,7 @@ void IdentifyFile(const char* name, FileIdentity& identity);
 void IdentifyOpenFile(std::intptr_t handle, FileIdentity& identity);
 
 inline bool SameFile(const FileIdentity& a, const FileIdentity& b) {
-  return a.known && b.known && a.device == b.device && a.inode == b.inode;
+  return a.known && b.known && a.device == b.device && a.inode == b.inode && a.generation == b.generation;
 }
 
 }  // namespace platform

@@ -204,9 +204,49 @@ void ProgramPath(const char* argument0, PathText& path) {
 
 namespace {
 
-void TakeIdentity(const struct stat& status, FileIdentity& identity) {
+// FNV-1a, continued from `digest`.
+std::uint64_t Digest(std::uint64_t digest, const void* bytes, std::size_t size) {
+  const auto* byte = static_cast<const unsigned char*>(bytes);
+  for (std::size_t i = 0; i < size; ++i) {
+    digest = (digest ^ byte[i]) * 0x100000001B3ull;
+  }
+  return digest;
+}
+
+// What tells the file `name` in `directory` (the file `directory` itself
+// where `name` is empty) from a deleted one whose inode number it got: the
+// generation number that the file system keeps in its handles for this
+// purpose (NFS), and the birth time; each where the system tells it. The
+// same for every name of one file.
+std::uint64_t GenerationOf(int directory, const char* name) {
+#if defined(__linux__)
+  std::uint64_t digest = 0xCBF29CE484222325ull;
+  const int emptyPath = name[0] == '\0' ? AT_EMPTY_PATH : 0;
+  alignas(file_handle) unsigned char storage[sizeof(file_handle) + MAX_HANDLE_SZ];
+  auto* handle = reinterpret_cast<file_handle*>(storage);
+  handle->handle_bytes = MAX_HANDLE_SZ;
+  int mount = 0;
+  if (name_to_handle_at(directory, name, handle, &mount, emptyPath | AT_SYMLINK_FOLLOW) == 0) {
+    digest = Digest(digest, &handle->handle_type, sizeof handle->handle_type);
+    digest = Digest(digest, handle->f_handle, handle->handle_bytes);
+  }
+  struct statx status {};
+  if (statx(directory, name, emptyPath, STATX_BTIME, &status) == 0 && (status.stx_mask & STATX_BTIME) != 0) {
+    digest = Digest(digest, &status.stx_btime.tv_sec, sizeof status.stx_btime.tv_sec);
+    digest = Digest(digest, &status.stx_btime.tv_nsec, sizeof status.stx_btime.tv_nsec);
+  }
+  return digest;
+#else
+  (void)directory;
+  (void)name;
+  return 0;
+#endif
+}
+
+void TakeIdentity(const struct stat& status, int directory, const char* name, FileIdentity& identity) {
   identity.device = static_cast<std::uint64_t>(status.st_dev);
   identity.inode = static_cast<std::uint64_t>(status.st_ino);
+  identity.generation = GenerationOf(directory, name);
   identity.known = true;
 }
 
@@ -216,7 +256,7 @@ void IdentifyFile(const char* name, FileIdentity& identity) {
   struct stat status {};
   identity = FileIdentity{};
   if (name[0] != '\0' && stat(name, &status) == 0) {
-    TakeIdentity(status, identity);
+    TakeIdentity(status, AT_FDCWD, name, identity);
   }
 }
 
@@ -224,7 +264,7 @@ void IdentifyOpenFile(std::intptr_t handle, FileIdentity& identity) {
   struct stat status {};
   identity = FileIdentity{};
   if (handle >= 0 && fstat(static_cast<int>(handle), &status) == 0) {
-    TakeIdentity(status, identity);
+    TakeIdentity(status, static_cast<int>(handle), "", identity);
   }
 }
 

@@ -32,7 +32,7 @@ void RestoreInterrupts();
 
 // Starts `body(context)` as `thread`, a new thread that interrupts never
 // reach, so that the calling thread takes every one of them. False when the
-// system starts no more threads.
+// system starts no more threads or there is no memory for one.
 [[nodiscard]] bool StartThreadWithoutInterrupts(std::thread& thread, void (*body)(void*), void* context);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <iterator>
+#include <new>
 #include <system_error>
 
 #include "platform/interrupt.h"
@@ -82,6 +83,8 @@ bool StartThreadWithoutInterrupts(std::thread& thread, void (*body)(void*), void
   try {
     thread = std::thread(body, context);
   } catch (const std::system_error&) {
+    started = false;
+  } catch (const std::bad_alloc&) {
     started = false;
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);

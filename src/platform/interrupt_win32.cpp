@@ -1,6 +1,7 @@
 // Interrupts on Windows are console control events (Ctrl-C, Ctrl-Break,
 // closing the console window), handled on a thread of their own.
 #include <atomic>
+#include <new>
 #include <system_error>
 
 #include "platform/interrupt.h"
@@ -56,6 +57,8 @@ bool StartThreadWithoutInterrupts(std::thread& thread, void (*body)(void*), void
   try {
     thread = std::thread(body, context);
   } catch (const std::system_error&) {
+    return false;
+  } catch (const std::bad_alloc&) {
     return false;
   }
   return true;

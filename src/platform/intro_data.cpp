@@ -5,11 +5,53 @@
 
 #include "platform/intro_screen.h"
 #include "platform/oem_text.h"
+#include "platform/version.h"
 
 namespace platform {
 
-
 namespace {
+
+// The banner's row of the intro screen and the row that underlines it: the
+// banner, which ends with the program's version, centred between the
+// frame's bars (one more blank on the right where the rest is odd).
+struct BannerRows {
+  char banner[kScreenColumns * kMaxOwnCharBytes + 1] = {};  // UTF-8, like the other rows
+  char underline[kScreenColumns + 1] = {};
+};
+
+consteval BannerRows FramedBanner(const char* utf8Banner) {
+  char converted[kScreenColumns * kMaxOwnCharBytes] = {};
+  const std::size_t bytes = Utf8Length(utf8Banner);
+  if (bytes > sizeof converted) {
+    throw "the banner is wider than the frame";
+  }
+  const std::size_t width = ConvertToOem(utf8Banner, bytes, converted);
+  constexpr std::size_t kInside = kScreenColumns - 2;
+  if (width > kInside) {
+    throw "the banner is wider than the frame";
+  }
+  const std::size_t left = (kInside - width) / 2;
+  BannerRows rows;
+  std::size_t b = 0;
+  std::size_t u = 0;
+  rows.banner[b++] = rows.underline[u++] = '|';
+  for (std::size_t column = 0; column < kInside; ++column) {
+    const bool inBanner = column >= left && column < left + width;
+    rows.underline[u++] = inBanner ? '=' : ' ';
+    if (!inBanner) {
+      rows.banner[b++] = ' ';
+    } else if (column == left) {
+      for (std::size_t i = 0; i < bytes; ++i) {
+        rows.banner[b++] = utf8Banner[i];
+      }
+    }
+  }
+  rows.banner[b] = rows.underline[u] = '|';
+  return rows;
+}
+
+constexpr BannerRows kEnglishBanner = FramedBanner("En-/decoding program  T A R V E X 5  " TARVEX5_VERSION);
+constexpr BannerRows kGermanBanner = FramedBanner("Ver-/Entschlüsselungsprogramm  T A R V E X 5  " TARVEX5_VERSION);
 
 template <std::size_t Size, std::size_t Count>
 consteval std::array<std::uint8_t, Size> Encipher(const char* const (&utf8Lines)[Count],
@@ -59,7 +101,7 @@ consteval std::array<std::uint8_t, Size> Encipher(const char* const (&utf8Lines)
   return stored;
 }
 
-// Each row has exactly 80 characters.
+// Each row has exactly 80 characters; the banner's two rows are made above.
 constexpr const char* kEnglishImage[kScreenRows] = {
 #include "intro_image_en.inc"
 };

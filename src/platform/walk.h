@@ -10,8 +10,9 @@
 // entered by handle, relative to their parent, so the length of their path
 // does not matter; a subdirectory that cannot be entered is reported to the
 // visitor and passed over. So is one more than kMaxWalkDepth levels below the
-// start: the walk recurses, and a hostile nest of directories must not use up
-// its stack.
+// start: each level holds its directory open, and a hostile nest of
+// directories must not use up the descriptors. The levels are kept in memory,
+// not on the stack, so a deep tree needs no more stack than a flat one.
 
 #include <string>
 #include <string_view>
@@ -36,11 +37,17 @@ struct WalkVisitor {
   void (*leftOut)(void* context, std::string_view name, LeftOutReason reason) = nullptr;
 };
 
+// How a walk ended.
+enum class WalkEnd {
+  Complete,  // every directory walked (those that could not be entered reported)
+  Stopped,   // by the visitor, or where the walk could not return (reported)
+  NoMemory,  // the path could not be lengthened for a subdirectory: nothing below it walked
+};
+
 // Walks the current directory and all its subdirectories and returns to it.
 // `path` is the path of the current directory; while a subdirectory is
 // walked, its name is appended after a separator (the path may grow longer
-// than the platform's own paths), and taken off again afterwards. Returns
-// false when the visitor stopped the walk or the walk could not return.
-bool WalkDirectory(const WalkVisitor& visitor, std::string& path);
+// than the platform's own paths), and taken off again afterwards.
+WalkEnd WalkDirectory(const WalkVisitor& visitor, std::string& path);
 
 }  // namespace platform

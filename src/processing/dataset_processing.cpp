@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 
 #include "dialog/output.h"
 #include "dialog/progress.h"
@@ -25,6 +26,7 @@ void ReportNameLine(RunState& state, const char* name, Msg ending, bool toLog) {
 
 // English names the dataset on the first line, German on the second.
 void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   const bool english = state.Language == kEnglish;
   Line first;
   Add(first, state, Msg::LengthOf);
@@ -33,7 +35,7 @@ void ReportTooLong(RunState& state, const char* name, std::uint64_t length) {
   Line second;
   Add(second, state, Msg::LengthSecondLine);
   Line& named = english ? first : second;
-  AddName(named, name);
+  AddName(named, state, name);
   Add(named, state, Msg::LengthNameEnd);
   AddScientific(second, static_cast<double>(kMaxDatasetLength));
   Add(second, state, Msg::StampEnd);
@@ -72,22 +74,50 @@ bool RewriteChunk(RunState& state, platform::DatasetFile& file, const Chunk& chu
   return written == chunk.size;
 }
 
+std::int64_t ReadChunkClock(const RunState& state, bool withHelper) {
+  if (state.chunkClock != nullptr) {
+    return state.chunkClock(withHelper);
+  }
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Every chunk in file order, with the progress figure after each chunk of
-// whole blocks. `done` tells how far the dataset is rewritten, also when it
-// fails part-way.
-bool RewriteChunks(RunState& state, platform::DatasetFile& file, std::uint64_t length, bool ahead,
-                   std::uint64_t& done) {
+// whole blocks. With `helperAtHand`, each chunk goes to the helper thread or
+// not as ThreadChoice decides, and is timed for it; the helper takes over
+// from the state after the chunk before. `done` tells how far the dataset is
+// rewritten, also when it fails part-way.
+bool RewriteChunks(RunState& state, platform::DatasetFile& file, std::uint64_t length,
+                   bool helperAtHand, std::uint64_t& done) {
   const std::uint64_t whole = WholeBlockBytes(length);
+  bool helperAtWork = false;
+  bool complete = true;
+  Chunk previous;
   Chunk chunk;
-  while (NextChunk(length, chunk)) {
-    if (!RewriteChunk(state, file, chunk, ahead, done)) {
-      return false;
+  while (complete && NextChunk(length, chunk)) {
+    const bool withHelper = helperAtHand && HelperPays(ChoiceOf(*state.ahead));
+    if (withHelper && !helperAtWork) {
+      BeginAheadDataset(*state.ahead, state.cipher, length, state.processingChunk, previous);
+    } else if (!withHelper && helperAtWork) {
+      EndAheadDataset(*state.ahead);
     }
-    if (chunk.offset < whole) {
+    helperAtWork = withHelper;
+    const std::int64_t start = ReadChunkClock(state, withHelper);
+    complete = RewriteChunk(state, file, chunk, withHelper, done);
+    if (complete && helperAtHand) {
+      NoteChunkTime(ChoiceOf(*state.ahead), withHelper, chunk.size,
+                    ReadChunkClock(state, withHelper) - start);
+    }
+    if (complete && chunk.offset < whole) {
       ShowProgress(state, chunk.offset + chunk.size, whole);
     }
+    previous = chunk;
   }
-  return true;
+  if (helperAtWork) {
+    EndAheadDataset(*state.ahead);
+  }
+  return complete;
 }
 
 // A shorter dataset is transformed block by block: handing it to the helper
@@ -96,24 +126,34 @@ constexpr std::uint64_t kShortestAhead = 64 * 1024;
 
 bool TransformDataset(RunState& state, platform::DatasetFile& file, std::uint64_t length,
                       std::uint64_t& done) {
-  const bool ahead = state.ahead != nullptr && length >= kShortestAhead;
-  if (!ahead) {
-    return RewriteChunks(state, file, length, false, done);
-  }
-  BeginAheadDataset(*state.ahead, state.cipher, length, state.processingChunk);
-  const bool complete = RewriteChunks(state, file, length, true, done);
-  EndAheadDataset(*state.ahead);
-  return complete;
+  const bool helperAtHand = state.ahead != nullptr && length >= kShortestAhead;
+  return RewriteChunks(state, file, length, helperAtHand, done);
 }
 
 // Whoever repairs the dataset needs to know where the transformed part ends.
+// In a unit the run ends here: the datasets after it would start from a
+// state that no decoding of the selection reaches.
 void ReportIncomplete(RunState& state, const char* name, std::uint64_t done) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   ReportNameLine(state, name, Msg::DatasetIncompleteEnd, true);
   Line line;
   Add(line, state, Msg::IncompleteBytesBegin);
   AddNumber(line, static_cast<long long>(done));
   Add(line, state, Msg::IncompleteBytesEnd);
   WriteBothLine(state, line);
+  if (state.cipher.oneUnit) {
+    SayBoth(state, Msg::UnitEndsHere);
+    state.runEnds = true;
+  }
+}
+
+// The dataset announced is closed untouched and the run ends; the line
+// before says why. (A log that failed takes no more lines.)
+void LeaveUntouchedAndEnd(RunState& state, platform::DatasetFile& file, const char* name) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  (void)platform::CloseDataset(file);
+  ReportNameLine(state, name, Msg::LengthErrorEnd, true);  // "... will  n o t  be modified."
+  state.runEnds = true;
 }
 
 bool IsNeverProcessed(const RunState& state, const platform::FileIdentity& identity) {
@@ -162,9 +202,18 @@ bool NextChunk(std::uint64_t length, Chunk& chunk) {
 }
 
 // In the log too: the log of a run must name every dataset it left as it was.
-void ReportMissingDataset(RunState& state, const char* name) {
-  ReportNameLine(state, name, Msg::DatasetNotExistingEnd, true);
+void ReportMissingDataset(RunState& state, const PathText& item) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  Line line;
+  AddFramed(line, state, Msg::DatasetBegin, item, Msg::DatasetNotExistingEnd);
+  WriteBothLine(state, line);
   SayBoth(state, Msg::DatasetItemIgnored);
+}
+
+void ReportMissingDataset(RunState& state, const char* name) {
+  PathText item;
+  platform::Assign(item, name);
+  ReportMissingDataset(state, item);
 }
 
 void ReportIgnoredDataset(RunState& state, const char* name) {
@@ -191,6 +240,12 @@ void ProcessDataset(RunState& state, const char* name, bool followLink) {
   AddFramed(announcement, state, Msg::DatasetBegin, name, Msg::DatasetInProgressEnd);
   OpenProgressLine(state, announcement);
   WriteLogLine(state, announcement);
+  if (state.logWriteFailed) {
+    // The log is the record of what was done: nothing it does not name is
+    // touched. Its failure was said on the console.
+    LeaveUntouchedAndEnd(state, file, name);
+    return;
+  }
   std::uint64_t length = 0;
   bool complete = platform::DatasetLength(file, length);
   if (complete && length > kMaxDatasetLength) {
@@ -199,11 +254,9 @@ void ProcessDataset(RunState& state, const char* name, bool followLink) {
     return;
   }
   if (!NoteProcessed(state.processed, identity)) {
-    // Without room to remember the file it could be processed twice: the run
-    // ends here, as after an interrupt.
-    (void)platform::CloseDataset(file);
-    ReportIncomplete(state, name, 0);
-    state.interrupted = true;
+    // Without room to remember the file it could be processed twice.
+    SayBoth(state, Msg::NotEnoughMemory);
+    LeaveUntouchedAndEnd(state, file, name);
     return;
   }
   if (!state.cipher.oneUnit) {

@@ -33,8 +33,9 @@ struct Chunk {
 // Chunk{} to the first); false after the last one.
 [[nodiscard]] bool NextChunk(std::uint64_t length, Chunk& chunk);
 
-// Runs the whole processing run. Stop when an interrupt ended it (the
-// termination line is written after the statistics and the end stamp).
+// Runs the whole processing run. Stop when it ended before the end of the
+// selection: an interrupt, a unit cut short, the log or the memory failing
+// (the termination line is written after the statistics and the end stamp).
 [[nodiscard]] Flow RunProcessing(RunState& state);
 
 // Encodes or decodes the dataset `name` (relative to the current directory)
@@ -44,12 +45,17 @@ struct Chunk {
 // under any name, is passed over with its message. A dataset whose rewriting
 // failed part-way, was stopped by a second interrupt or changed its length
 // meanwhile is reported as not completely processed, with the number of
-// bytes from its start that are transformed, and not counted.
+// bytes from its start that are transformed, and not counted; in a unit
+// (forms 3 and 4) that ends the run (`runEnds`), with a line that says so. A
+// dataset whose announcement the log cannot take whole, or that finds no room
+// in the table of processed files, is left untouched and ends the run too.
 void ProcessDataset(RunState& state, const char* name, bool followLink);
 
 // The two lines, console and log, for a dataset item that does not exist or
-// cannot be opened for reading and writing.
+// cannot be opened for reading and writing; an item that was cut (a list
+// line too long to be held) is shown so.
 void ReportMissingDataset(RunState& state, const char* name);
+void ReportMissingDataset(RunState& state, const PathText& item);
 
 // The console line for a dataset that is never processed.
 void ReportIgnoredDataset(RunState& state, const char* name);

@@ -1,4 +1,5 @@
 #include <array>
+#include <new>
 #include <string>
 
 #include "dialog/output.h"
@@ -102,7 +103,18 @@ bool IsSkippedPath(const RunState& state, std::string_view directory, const char
   return false;
 }
 
+// True when the enumeration must end before the next dataset, directory or
+// list line: an interrupt arrived (it takes effect at once where no dataset
+// is in hand), a dataset of a unit was cut short, or the log or the memory
+// failed.
+bool EnumerationEnds(RunState& state) {
+  state.interrupted = state.interrupted || platform::InterruptRequested();
+  return state.interrupted || state.runEnds || state.logWriteFailed;
+}
+
+// Its datasets are left as they were.
 void ReportDirectoryNotEntered(RunState& state, std::string_view directory) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
   WriteFramedBothLine(state, Msg::DirectoryBegin, directory, Msg::DirectoryNotEnteredEnd);
 }
 
@@ -149,10 +161,13 @@ void TellLeftOutSubdirectory(void* context, std::string_view name, platform::Lef
 // The datasets of the current directory that match the pattern, in the
 // search's order. A dataset found by wild cards is never reached through a
 // link. A directory whose entries cannot be read is reported; one that can
-// is announced first when `announce` is set. False when an interrupt ends
-// the enumeration.
+// is announced first when `announce` is set. False when the enumeration
+// ends (EnumerationEnds), also before the search.
 bool DatasetLoop(Enumeration& run, bool announce) {
   RunState& state = *run.state;
+  if (EnumerationEnds(state)) {
+    return false;
+  }
   const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
   search.leftOut = TellLeftOutDataset;
@@ -166,23 +181,27 @@ bool DatasetLoop(Enumeration& run, bool announce) {
   } else {
     AnnounceDirectory(run);
   }
-  while (found && !state.interrupted) {
+  bool ends = false;
+  while (found && !ends) {
     if (IsSkippedPath(state, run.walkDirectory, search.name.chars)) {
       ReportIgnoredDataset(state, search.name.chars);
     } else {
       ProcessDataset(state, search.name.chars, followLinks);
     }
-    state.interrupted = state.interrupted || platform::InterruptRequested() || state.logWriteFailed;
-    found = !state.interrupted && platform::FindNextEntry(search);
+    ends = EnumerationEnds(state);
+    found = !ends && platform::FindNextEntry(search);
   }
   platform::CloseSearch(search);
-  return !state.interrupted;
+  return !EnumerationEnds(state);
 }
 
 // A directory of the tree: announced and counted where it can be read (the
 // selected directory was counted when the selection was prepared).
 bool VisitDirectory(void* context, std::string_view, bool subdirectory) {
   Enumeration& run = *static_cast<Enumeration*>(context);
+  if (EnumerationEnds(*run.state)) {
+    return false;  // neither announced nor counted
+  }
   const bool goOn = DatasetLoop(run, true);
   if (subdirectory && !run.searchFailed) {
     run.state->directoryCount += 1;
@@ -230,13 +249,38 @@ bool EnterDirectoryOf(Enumeration& run, const PathText& path) {
 void EnumerateItem(Enumeration& run, const PathText& item) {
   RunState& state = *run.state;
   if (!EnterDirectoryOf(run, item)) {
-    ReportMissingDataset(state, item.chars);
+    ReportMissingDataset(state, item);
     return;
   }
-  DatasetLoop(run, false);
-  if (!run.matched && !run.searchFailed) {
-    ReportMissingDataset(state, item.chars);
+  if (!DatasetLoop(run, false)) {
+    return;
   }
+  if (!run.matched && !run.searchFailed) {
+    ReportMissingDataset(state, item);
+  }
+}
+
+// Where the run cannot get its memory it says so and ends; the rest of the
+// selection is left.
+void ReportNoMemory(RunState& state) {
+  NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  SayBoth(state, Msg::NotEnoughMemory);
+  state.runEnds = true;
+}
+
+// Room for any path the platform names, so that the path of the directory in
+// hand grows only in a tree deeper than that. Without it the run processes
+// nothing and ends.
+bool ReserveWalkDirectory(Enumeration& run) {
+  RunState& state = *run.state;
+  try {
+    run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
+  } catch (const std::bad_alloc&) {
+    ReportNoMemory(state);
+    SayBoth(state, Msg::NoDatasetsProcessed);
+    return false;
+  }
+  return true;
 }
 
 // Prepares the selection; false when there is nothing to enumerate.
@@ -247,8 +291,12 @@ bool PrepareSelection(Enumeration& run) {
       return true;
     case 2:
       (void)platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
-      return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
-             platform::PeekDatasetByte(run.list) >= 0;
+      if (!platform::OpenTextDataset(run.list, state.SelectionText.chars)) {
+        // The list is gone since question 3: none of its datasets is processed.
+        NoteExitStatus(state, ExitStatus::DatasetsLeft);
+        return false;
+      }
+      return platform::PeekDatasetByte(run.list) >= 0;
     default:
       state.directoryCount += 1;
       platform::Assign(run.pattern, "*.*");
@@ -268,7 +316,7 @@ bool PrepareSelection(Enumeration& run) {
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   PathText line;
-  while (!state.interrupted && platform::ReadDatasetLine(run.list, line)) {
+  while (!EnumerationEnds(state) && platform::ReadDatasetLine(run.list, line)) {
     const std::string_view text = platform::View(line);
     const std::size_t blank = text.find(' ');
     PathText entry;
@@ -291,7 +339,9 @@ void Enumerate(Enumeration& run) {
       break;
     case 4: {
       const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run, TellLeftOutSubdirectory};
-      platform::WalkDirectory(visitor, run.walkDirectory);
+      if (platform::WalkDirectory(visitor, run.walkDirectory) == platform::WalkEnd::NoMemory) {
+        ReportNoMemory(state);
+      }
       break;
     }
     default:
@@ -308,8 +358,7 @@ Flow RunProcessing(RunState& state) {
   WriteStamp(state, Msg::BeginStamp);
   platform::DeferInterrupts();
   Enumeration run{&state, {}, {}, {}};
-  run.walkDirectory.reserve(platform::kPathTextCapacity + 1);
-  const bool found = PrepareSelection(run);
+  const bool found = ReserveWalkDirectory(run) && PrepareSelection(run);
   NoteSkipIdentities(state, run);
   cipher::PrepareKey(state.cipher, state.InitialKey + 1, platform::kBaseTable,
                      state.StartupScreenCopy + platform::kExcerptOffset);
@@ -321,16 +370,21 @@ Flow RunProcessing(RunState& state) {
     Enumerate(run);
     StopScheduleAhead(state);
   }
+  if (run.list.failed) {
+    // The datasets named after the line that could not be read are left.
+    NoteExitStatus(state, ExitStatus::DatasetsLeft);
+  }
+  const bool ended = EnumerationEnds(state);
+  if (state.interrupted) {
+    NoteExitStatus(state, ExitStatus::Interrupted);
+  }
   platform::CloseTextDataset(run.list);
   ReleaseProcessed(state.processed);
   (void)platform::ChangeDirectory(state.StartDirectory.chars);
   platform::RestoreInterrupts();
   WriteStatistics(state);
   WriteStamp(state, Msg::EndStamp);
-  if (state.interrupted) {
-    return Terminate(state);
-  }
-  return Flow::Go;
+  return ended ? Terminate(state) : Flow::Go;
 }
 
 }  // namespace dialog

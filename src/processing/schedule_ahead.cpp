@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "cipher/block_schedule.h"
@@ -58,10 +59,12 @@ struct ScheduleAhead {
   std::atomic<std::uint64_t> givenBack = 0;   // slots applied so far in this dataset
   std::atomic<std::uint64_t> chunkInBuffer = 0;  // the number of the chunk read into `buffer`; 0: none
   std::uint64_t length = 0;              // of the dataset in hand
+  Chunk done;                            // the helper begins after this chunk of it
   std::uint8_t* buffer = nullptr;        // where the processing thread reads the dataset's chunks
   std::uint64_t chunksBegun = 0;         // by the processing thread, in this dataset
   cipher::CipherState cipher;            // runs ahead of the data
   std::uint64_t chunksRunAhead = 0;      // by the processing thread, in the whole run
+  ThreadChoice choice;                   // by the processing thread
   AheadSlot slots[kSlots];
 };
 
@@ -143,7 +146,7 @@ void HandOver(ScheduleAhead& ahead) {
 // Schedules the dataset's chunks in file order; a schedule ends where its
 // chunk ends, so that the state after each chunk can be handed over with it.
 void RunDatasetAhead(ScheduleAhead& ahead) {
-  Chunk chunk;
+  Chunk chunk = ahead.done;
   for (std::uint64_t number = 1; NextChunk(ahead.length, chunk); ++number) {
     int blocksLeft = static_cast<int>(chunk.size / static_cast<std::size_t>(chunk.blockLength));
     std::size_t offset = 0;
@@ -194,7 +197,11 @@ void StartScheduleAhead(RunState& state) {
   if (state.ahead != nullptr || ThreadsFor(state.processingThreads) < 2) {
     return;
   }
-  auto ahead = std::make_unique<ScheduleAhead>();
+  // Without room for its record the run goes on with one thread.
+  std::unique_ptr<ScheduleAhead> ahead(new (std::nothrow) ScheduleAhead());
+  if (ahead == nullptr) {
+    return;
+  }
   // The schedules hold key bytes and tables, the slots states of the cipher.
   platform::LockMemory(ahead.get(), sizeof *ahead);
   if (platform::StartThreadWithoutInterrupts(ahead->thread, RunHelper, ahead.get())) {
@@ -226,11 +233,12 @@ void StopScheduleAhead(RunState& state) {
 }
 
 void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length,
-                       std::uint8_t* buffer) {
+                       std::uint8_t* buffer, const Chunk& done) {
   {
     std::lock_guard lock(ahead.mutex);
     ahead.cipher = from;
     ahead.length = length;
+    ahead.done = done;
     ahead.buffer = buffer;
     ahead.chunksBegun = 0;
     ahead.chunkInBuffer = 0;
@@ -272,6 +280,8 @@ void EndAheadDataset(ScheduleAhead& ahead) {
   std::unique_lock lock(ahead.mutex);
   ahead.toProcessing.wait(lock, [&] { return !ahead.datasetInHand; });
 }
+
+ThreadChoice& ChoiceOf(ScheduleAhead& ahead) { return ahead.choice; }
 
 std::uint64_t ChunksRunAhead(const ScheduleAhead& ahead) { return ahead.chunksRunAhead; }
 

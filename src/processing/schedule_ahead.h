@@ -15,6 +15,8 @@
 
 #include "cipher/cipher_state.h"
 #include "dialog/run_state.h"
+#include "processing/processing.h"
+#include "processing/thread_choice.h"
 
 namespace dialog {
 
@@ -29,10 +31,10 @@ void StartScheduleAhead(RunState& state);
 void StopScheduleAhead(RunState& state);
 
 // Sets the helper thread to run `from` ahead through the chunks of a dataset
-// of `length` bytes (cut as NextChunk cuts it), which are read one after the
-// other into `buffer`.
+// of `length` bytes (cut as NextChunk cuts it) that follow `done` (Chunk{}:
+// from the start), which are read one after the other into `buffer`.
 void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length,
-                       std::uint8_t* buffer);
+                       std::uint8_t* buffer, const Chunk& done = Chunk{});
 
 // Transforms the dataset's next chunk, just read into the buffer (`size`
 // bytes), by the helper thread's schedules, and sets `cipher` to the state
@@ -43,6 +45,9 @@ void TransformChunkAhead(ScheduleAhead& ahead, std::size_t size, cipher::CipherS
 // Ends the dataset, also one left part-way: whatever the helper thread ran
 // ahead beyond the chunks transformed is dropped.
 void EndAheadDataset(ScheduleAhead& ahead);
+
+// Whether the helper thread pays, kept for the whole run.
+[[nodiscard]] ThreadChoice& ChoiceOf(ScheduleAhead& ahead);
 
 // The chunks transformed so far by the helper thread's schedules (for tests).
 [[nodiscard]] std::uint64_t ChunksRunAhead(const ScheduleAhead& ahead);

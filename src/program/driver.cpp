@@ -1,6 +1,10 @@
 #include "program/driver.h"
 
+#include <cstddef>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <string_view>
 #include <type_traits>
 
 #include "dialog/console_input.h"
@@ -98,6 +102,39 @@ void LeaveNoTrace(RunState& state) {
   ForEachKeyField(state, platform::UnlockMemory);
 }
 
+// The run's record, taken with malloc: a failed operator new, the nothrow
+// one too, throws inside the C++ library, and where memory is as short as
+// that, the library may have had no room for its exceptions either, and
+// ends the program by a signal.
+RunState* NewRunState() {
+  static_assert(alignof(RunState) <= alignof(std::max_align_t), "malloc aligns the record");
+  void* memory = std::malloc(sizeof(RunState));
+  return memory == nullptr ? nullptr : new (memory) RunState();
+}
+
+struct FreeRunState {
+  void operator()(RunState* state) const { std::free(state); }  // trivially destructible
+};
+
+// Without room for its record the program cannot run: it says so in both
+// languages (none is chosen yet) and ends with the closing line it writes
+// when the input ends at the language question.
+void ReportNoRoomForTheRun(const Surroundings& surroundings) {
+  platform::Console console;
+  platform::OpenConsole(console, surroundings.input, surroundings.output);
+  const auto writeOwnLine = [&](std::string_view first, std::string_view second) {
+    char converted[2 * 256 * platform::kMaxOwnCharBytes];
+    std::size_t length = platform::ConvertOwnText(first, surroundings.charset, converted, sizeof converted);
+    length += platform::ConvertOwnText(second, surroundings.charset, converted + length, sizeof converted - length);
+    platform::WriteBytes(console, converted, length);
+    platform::WriteLineEnd(console);
+  };
+  writeOwnLine(Text(Msg::NotEnoughMemory, kEnglish), {});
+  writeOwnLine(Text(Msg::NotEnoughMemory, kGerman), {});
+  platform::WriteLineEnd(console);
+  writeOwnLine(Text(Msg::Banner, kEnglish), Text(Msg::BannerTerminated, kEnglish));
+}
+
 }  // namespace
 
 namespace {
@@ -123,13 +160,18 @@ Surroundings StandardSurroundings() {
 int RunProgram(int argumentCount, const char* const* arguments, const Surroundings& surroundings) {
   platform::PrepareProcess();
   // One record for the whole run, allocated once.
-  auto state = std::make_unique<RunState>();
+  const std::unique_ptr<RunState, FreeRunState> state(NewRunState());
+  if (state == nullptr) {
+    ReportNoRoomForTheRun(surroundings);
+    return static_cast<int>(ExitStatus::DialogIncomplete);  // the run could not go as asked
+  }
   ForEachKeyField(*state, platform::LockMemory);
   platform::OpenConsole(state->console, surroundings.input, surroundings.output);
   state->introPauseMs = surroundings.introPauseMs;
   state->textCharset = surroundings.charset;
   state->progress.afterMs = surroundings.progressAfterMs;
   state->processingThreads = surroundings.processingThreads;
+  state->chunkClock = surroundings.chunkClock;
   state->argumentCount = argumentCount;
   state->arguments = arguments;
   if (!AnswerHelpOrVersion(*state)) {
@@ -139,8 +181,9 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   if (surroundings.waitBeforeClosing) {
     WaitForEnter(*state);
   }
+  const ExitStatus status = state->exitStatus;
   LeaveNoTrace(*state);
-  return 0;
+  return static_cast<int>(status);
 }
 
 }  // namespace dialog

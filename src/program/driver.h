@@ -27,6 +27,11 @@ struct Surroundings {
   // The console window belongs to the program alone (Windows, started by a
   // double click) and closes when it ends: it waits for Enter first.
   bool waitBeforeClosing = false;
+  // Nanoseconds on a clock that only runs forward, read before and after each
+  // chunk of a dataset (told whether the helper thread works on the chunk),
+  // from which the run judges whether the second thread pays; null for the
+  // steady clock. Tests make either way look slow with it.
+  std::int64_t (*chunkClock)(bool withHelper) = nullptr;
 };
 
 // The surroundings of the program as started: the console on the standard
@@ -37,7 +42,8 @@ struct Surroundings {
 
 // Runs the program with the `argumentCount` + 1 texts of `arguments`
 // (arguments[0] is the program as started) in `surroundings`. Returns the
-// exit status (0 on every ordinary way out).
+// exit status: 0 when the selection was processed or the user chose to end,
+// otherwise what went wrong (ExitStatus).
 int RunProgram(int argumentCount, const char* const* arguments, const Surroundings& surroundings);
 
 }  // namespace dialog

@@ -38,12 +38,27 @@ void WriteDescription(RunState& state) {
   }
 }
 
+// After the description, which the log holds as well, what only --help
+// tells: the exit statuses, for scripts.
+constexpr std::string_view kExitStatusLines[] = {
+#include "program/exit_status_help.inc"
+};
+
+void WriteExitStatuses(RunState& state) {
+  for (std::string_view text : kExitStatusLines) {
+    Line line;
+    AddOwnText(line, state, text);
+    WriteConsoleLine(state, line);
+  }
+}
+
 }  // namespace
 
 bool AnswerHelpOrVersion(RunState& state) {
   // "/?" as Windows programs take it (on POSIX no language answer either).
   if (IsOnlyParameter(state, {"--help", "-h", "-?", "/?"})) {
     WriteDescription(state);
+    WriteExitStatuses(state);
     return true;
   }
   if (IsOnlyParameter(state, {"--version"})) {

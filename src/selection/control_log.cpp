@@ -11,7 +11,7 @@ namespace {
 void AnnounceLog(RunState& state) {
   SayConsole(state, Msg::LogAnnounceFirst);
   Line line;
-  AddFramed(line, state, Msg::LogAnnounceBegin, platform::View(state.ControlLogName), Msg::LogAnnounceEnd);
+  AddFramed(line, state, Msg::LogAnnounceBegin, state.ControlLogName, Msg::LogAnnounceEnd);
   WriteConsoleLine(state, line);
 }
 
@@ -45,7 +45,7 @@ bool CreateLog(RunState& state) {
     return true;
   }
   Line line;
-  AddFramed(line, state, Msg::LogCannotCreateBegin, platform::View(state.ControlLogName), Msg::LogCannotCreateEnd);
+  AddFramed(line, state, Msg::LogCannotCreateBegin, state.ControlLogName, Msg::LogCannotCreateEnd);
   WriteConsoleLine(state, line);
   return false;
 }

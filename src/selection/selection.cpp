@@ -135,7 +135,7 @@ void ConfirmSelection(RunState& state) {
   const int mode = state.SelectionMode;
   Line line;
   Add(line, state, kBegin[mode]);
-  AddName(line, platform::View(mode <= 2 ? state.SelectionText : state.SelectionDirectory));
+  AddName(line, state, mode <= 2 ? state.SelectionText : state.SelectionDirectory);
   Add(line, state, kEnd[mode]);
   WriteBothLine(state, line);
   if (mode == 4) {

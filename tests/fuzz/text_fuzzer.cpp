@@ -92,7 +92,7 @@ void ReadListLines(const std::string& text) {
   while (platform::ReadDatasetLine(list, line)) {
     const std::string_view entry = platform::View(line);
     dialog::Line shown;
-    dialog::AddName(shown, entry.substr(0, entry.find(' ')));
+    dialog::AddName(shown, entry.substr(0, entry.find(' ')), line.cut, {platform::TextCharset::Utf8});
   }
   platform::CloseTextDataset(list);
 }

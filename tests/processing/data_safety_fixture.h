@@ -24,6 +24,7 @@ inline bool Contains(const std::string& text, const std::string& part) {
 struct DataSafetyResult {
   std::string console;
   std::string log;
+  int status = -1;  // the exit status
 };
 
 class DataSafetyFixture : public ::testing::Test {
@@ -38,7 +39,7 @@ class DataSafetyFixture : public ::testing::Test {
     const DialogResult run = RunDialog(
         {std::to_string(language), scratch.Path("run.log"), selection, std::to_string(form), "1", "secret", "0"},
         input);
-    return {WithoutStamps(run.output), WithoutStamps(ReadFile(scratch.Path("run.log")))};
+    return {WithoutStamps(run.output), WithoutStamps(ReadFile(scratch.Path("run.log"))), run.status};
   }
 };
 

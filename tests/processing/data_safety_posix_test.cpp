@@ -2,13 +2,16 @@
 // file reached twice, links, runs cut short, and the program's own files.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,6 +21,7 @@
 #include "platform/walk.h"
 #include "processing/data_safety_fixture.h"
 #include "program/driver.h"
+#include "support/platform.h"
 
 namespace {
 
@@ -72,6 +76,35 @@ class DataSafetyTest : public testsupport::DataSafetyFixture {
     EXPECT_EQ(chdir(scratch.path.c_str()), 0);
     return content;
   }
+
+  // Runs the program as Run does, with the console output in a pipe that a
+  // thread reads as it comes (a pipe has no file-size limit), showing
+  // `watch` all that was read so far after each read.
+  Result RunWatched(const std::string& selection, int form, void (*watch)(const std::string& soFar)) {
+    int pipeEnds[2];
+    EXPECT_EQ(pipe(pipeEnds), 0);
+    const int input = open("/dev/null", O_RDONLY);
+    std::string console;
+    std::thread reader([&] {
+      char bytes[4096];
+      for (ssize_t n; (n = read(pipeEnds[0], bytes, sizeof bytes)) > 0;) {
+        console.append(bytes, static_cast<std::size_t>(n));
+        if (watch != nullptr) {
+          watch(console);
+        }
+      }
+    });
+    const std::string log = scratch.Path("run.log");
+    const std::string formText = std::to_string(form);
+    const char* arguments[] = {"tarvex5", "0", log.c_str(), selection.c_str(), formText.c_str(), "1", "secret", "0",
+                               nullptr};
+    const int status = dialog::RunProgram(7, arguments, {.input = input, .output = pipeEnds[1], .introPauseMs = 0});
+    close(pipeEnds[1]);
+    reader.join();
+    close(pipeEnds[0]);
+    close(input);
+    return {testsupport::WithoutStamps(console), testsupport::WithoutStamps(ReadFile(log)), status};
+  }
 };
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -101,7 +134,8 @@ TEST_F(DataSafetyTest, OneUnitTreeDecodesAfterMovingUnderALongerPath) {
 
 // A name is never cut into another name: a long one is held whole, and one
 // longer than any path the platform can name is invalid as a whole, as a
-// parameter, as a console answer and as a line of a list dataset.
+// parameter, as a console answer and as a line of a list dataset, and where
+// it is shown, it is marked as cut, never shown as the name it begins with.
 TEST_F(DataSafetyTest, LongNamesAreHeldWholeOrInvalidNeverCut) {
   const std::string directory(200, 'X');
   fs::create_directory(directory);
@@ -123,8 +157,28 @@ TEST_F(DataSafetyTest, LongNamesAreHeldWholeOrInvalidNeverCut) {
   EXPECT_TRUE(Contains(typed.console, "The 3. commandline-parameter is invalid.\n"));
   EXPECT_TRUE(Contains(typed.console, "The specified dataset doesn't exist!\nPlease enter a valid datasetname:"));
   WriteFile("list", tooLong + "\n");
-  const Result listed = Run("(list)", 1);
-  EXPECT_TRUE(Contains(listed.console, "The dataset \xAF" + longest + "\xAE doesn't exist!\n"));
+  struct Language {
+    int number;
+    std::string missing;     // the line of the cut list line, console and log
+    std::string invalid;     // the line of the cut bracketed parameter
+    std::string completed;   // what its completion line would say
+  };
+  const Language languages[] = {
+      {0, "The dataset \xAF" + longest + "\\<...>\xAE doesn't exist!\n",
+       "\nThe 3. commandline-parameter is invalid.\n", "completed"},
+      {1, "Die Datei \xAF" + longest + "\\<...>\xAE existiert nicht!\n",
+       "\nDer 3. in der Befehlszeile \x81" "bergebene Parameter ist ung\x81ltig.\n", "erg\x84nzt"},
+  };
+  for (const Language& language : languages) {
+    SCOPED_TRACE(language.number);
+    const Result listed = Run("(list)", 1, language.number);
+    EXPECT_TRUE(Contains(listed.console, language.missing));
+    EXPECT_TRUE(Contains(listed.log, testsupport::LogLines(language.missing)));
+    // The closing bracket lies beyond the bytes kept: nothing is completed.
+    const Result bracketed = Run("(" + tooLong + ")", 1, language.number, "9\n");
+    EXPECT_TRUE(Contains(bracketed.console, language.invalid)) << bracketed.console;
+    EXPECT_FALSE(Contains(bracketed.console, language.completed));
+  }
   EXPECT_EQ(ReadFile("a.txt"), "plain");
   Run(longest, 1);
   EXPECT_NE(ReadFile("a.txt"), "plain");
@@ -318,34 +372,181 @@ TEST_F(DataSafetyTest, ThirdInterruptEndsAtOnceAndTheLogNamesTheDatasetInHand) {
 
 // Beyond a file-size limit the write fails and is reported like any other,
 // with how far the dataset is transformed; so is a dataset whose length
-// changed while it was processed. The run goes on with the next dataset.
+// changed while it was processed. Single datasets go on with the next; in a
+// unit the run ends there and the datasets after it stay as they were.
 TEST_F(DataSafetyTest, DatasetsCutShortTellHowFarTheyAreTransformed) {
+  const std::string unitEnds = "Processing as one unit ends here; the datasets after it remain unchanged.\r\n";
+  static std::string grows;
+  for (const int form : {1, 3}) {
+    SCOPED_TRACE(form);
+    fs::remove_all("data");
+    fs::create_directory("data");
+    WriteFile("data/big", RandomBytes(2 * kChunk + 100, 7));
+    WriteFile("data/small", "small");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limited{kChunk + kChunk / 2, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const Result limitedRun = Run("[data]", form);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    const std::string next = form == 1 ? "The dataset \xAF" "small\xAE is just processed ...\r\n" : unitEnds;
+    EXPECT_TRUE(Contains(limitedRun.log, "The dataset \xAF" "big\xAE could not be processed completely!\r\n"
+                                         " The first 1572864 bytes have been processed, the rest is unchanged.\r\n" +
+                                             next))
+        << limitedRun.log;
+    EXPECT_EQ(ReadFile("data/small") == "small", form == 3);
+    EXPECT_EQ(limitedRun.status, 1);
+
+    fs::remove_all("grown");
+    fs::create_directory("grown");
+    grows = scratch.Path("grown/grows");
+    WriteFile(grows, RandomBytes(5000, 8));
+    WriteFile("grown/later", "later");
+    platform::DatasetFaults faults;
+    faults.beforeWrite = [](int) { WriteFile(grows, RandomBytes(6000, 8)); };
+    platform::gDatasetFaults = &faults;
+    const Result grown = Run("[grown]", form);
+    platform::gDatasetFaults = nullptr;
+    EXPECT_TRUE(Contains(grown.log, "The dataset \xAF" "grows\xAE could not be processed completely!\r\n"
+                                    " The first 5000 bytes have been processed, the rest is unchanged.\r\n"))
+        << grown.log;
+    EXPECT_EQ(Contains(grown.log, unitEnds), form == 3);
+    EXPECT_EQ(ReadFile("grown/later") == "later", form == 3);
+  }
+}
+
+// An interrupt while no dataset is in hand (the walk through empty
+// directories, list lines naming nothing) ends the run at once: the walk or
+// the list stops, and the dataset at its end stays as it was.
+TEST_F(DataSafetyTest, InterruptWithoutADatasetInHandEndsTheRunAtOnce) {
+  // Long names, so that the lines the program writes ahead of the reader
+  // (what the pipe holds) are far fewer than the items.
+  constexpr int kItems = 500;
+  fs::create_directory("tree");
+  std::string list;
+  for (int i = 0; i < kItems; ++i) {
+    const std::string name = std::string(200, 'e') + std::to_string(1000 + i);
+    fs::create_directory("tree/" + name);
+    list += "nothing-by-the-name-" + name + "\n";
+  }
+  fs::create_directory("tree/zz");
+  WriteFile("tree/zz/late.bin", "late");
+  WriteFile("late.bin", "late");
+  WriteFile("list", list + "late.bin\n");
+  // Interrupted after a hundred lines; an interrupt after the run ends must
+  // not end the test.
+  static const char* marker;
+  static bool sent;
+  const auto interruptAfterAHundred = [](const std::string& soFar) {
+    if (!sent && Count(soFar, marker) >= 100) {
+      sent = true;
+      testsupport::SendInterrupt();
+    }
+  };
+  const struct {
+    std::string selection;
+    const char* marker;
+  } cases[] = {{Tree("tree"), " --- Subdirectory: "}, {"(list)", "doesn't exist!"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selection);
+    marker = c.marker;
+    sent = false;
+    std::signal(SIGINT, [](int) {});
+    const Result result = RunWatched(c.selection, 1, interruptAfterAHundred);
+    std::signal(SIGINT, SIG_DFL);
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(result.status, 130);
+    EXPECT_LT(Count(result.log, c.marker), static_cast<std::size_t>(kItems));
+    EXPECT_TRUE(Contains(result.log, " 0 dataset(s) in ") || Contains(result.log, " 0 dataset(s) processed."));
+    EXPECT_TRUE(Contains(result.log, "End of process: STAMP\r\n  T e r m i n a t i n g   p r o g r a m !  \r\n"))
+        << result.log.substr(result.log.size() - std::min<std::size_t>(result.log.size(), 500));
+  }
+  EXPECT_EQ(ReadFile("tree/zz/late.bin"), "late");
+  EXPECT_EQ(ReadFile("late.bin"), "late");
+}
+
+// A file processed early in a run and deleted meanwhile frees its inode
+// number, which a file made later in the same run may get: that file is new
+// and is processed. (Second names of one file are recognised as before: see
+// NoFileIsProcessedTwiceInOneRun.)
+TEST_F(DataSafetyTest, ARecycledInodeNumberDoesNotHideANewFile) {
+  WriteFile("first.bin", "first");
+  WriteFile("second.bin", "second");
+  WriteFile("list", "first.bin\nsecond.bin\nnew.bin\n");
+  struct stat status {};
+  ASSERT_EQ(stat("first.bin", &status), 0);
+  static ino_t firstNumber;
+  static bool recycled;
+  firstNumber = status.st_ino;
+  recycled = false;
+  platform::DatasetFaults faults;
+  // While the second dataset is written: the first goes, and new files are
+  // made until one gets its number.
+  faults.beforeWrite = [](int write) {
+    if (write != 2) {
+      return;
+    }
+    unlink("first.bin");
+    for (int attempt = 0; attempt < 100 && !recycled; ++attempt) {
+      const std::string name = "made-" + std::to_string(attempt);
+      WriteFile(name, "new");
+      struct stat made {};
+      recycled = stat(name.c_str(), &made) == 0 && made.st_ino == firstNumber;
+      if (recycled) {
+        rename(name.c_str(), "new.bin");
+      }
+    }
+  };
+  platform::gDatasetFaults = &faults;
+  const Result result = Run("(list)", 1);
+  platform::gDatasetFaults = nullptr;
+  if (!recycled) {
+    GTEST_SKIP() << "this file system gave the number to no new file";
+  }
+  EXPECT_TRUE(Contains(result.log, "The dataset \xAF" "new.bin\xAE has been encoded.\r\n")) << result.log;
+  EXPECT_NE(ReadFile("new.bin"), "new");
+}
+
+// A log that cannot grow (a full file system, a file-size limit) ends the
+// run before the dataset whose announcement it could not take whole: that
+// dataset and those after it stay as they were, and the console says why.
+TEST_F(DataSafetyTest, NoDatasetIsTouchedWithoutItsAnnouncementInTheLog) {
+  constexpr int kDatasets = 40;
+  constexpr int kCutAt = 19;
+  const auto name = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "m%04d.bin", i);
+    return std::string(text);
+  };
   fs::create_directory("data");
-  WriteFile("data/big", RandomBytes(2 * kChunk + 100, 7));
-  WriteFile("data/small", "small");
+  const auto writePlain = [&] {
+    for (int i = 0; i < kDatasets; ++i) {
+      WriteFile("data/" + name(i), "plain " + std::to_string(i));
+    }
+  };
+  writePlain();
+  const std::string announcement = "The dataset \xAF" + name(kCutAt) + "\xAE is just processed ...";
+  Run("[data]", 1);
+  const std::size_t at = ReadFile("run.log").find(announcement);
+  ASSERT_NE(at, std::string::npos);
+  writePlain();
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
-  const rlimit limited{kChunk + kChunk / 2, saved.rlim_max};
+  const rlimit limited{at + 20, saved.rlim_max};
   setrlimit(RLIMIT_FSIZE, &limited);
-  const Result limitedRun = Run("[data]", 1);
+  const Result result = RunWatched("[data]", 1, nullptr);
   setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_TRUE(Contains(limitedRun.log, "The dataset \xAF" "big\xAE could not be processed completely!\r\n"
-                                       " The first 1572864 bytes have been processed, the rest is unchanged.\r\n"
-                                       "The dataset \xAF" "small\xAE is just processed ...\r\n"
-                                       "The dataset \xAF" "small\xAE has been encoded.\r\n"))
-      << limitedRun.log;
-
-  static std::string grows;
-  grows = scratch.Path("grows");
-  WriteFile(grows, RandomBytes(5000, 8));
-  platform::DatasetFaults faults;
-  faults.beforeWrite = [](int) { WriteFile(grows, RandomBytes(6000, 8)); };
-  platform::gDatasetFaults = &faults;
-  const Result grown = Run("grows", 1);
-  platform::gDatasetFaults = nullptr;
-  EXPECT_TRUE(Contains(grown.log, "The dataset \xAF" "grows\xAE could not be processed completely!\r\n"
-                                  " The first 5000 bytes have been processed, the rest is unchanged.\r\n"))
-      << grown.log;
+  for (int i = 0; i < kDatasets; ++i) {
+    EXPECT_EQ(ReadFile("data/" + name(i)) == "plain " + std::to_string(i), i >= kCutAt) << i;
+  }
+  EXPECT_TRUE(Contains(result.console, announcement + "\n"
+                                       "The control-information dataset \xAF" + scratch.Path("run.log") +
+                                       "\xAE cannot be written any more!\n"
+                                       "The dataset \xAF" + name(kCutAt) + "\xAE will  n o t  be modified.\n"))
+      << result.console;
+  EXPECT_TRUE(Contains(result.console, " Bytes in       " + std::to_string(kCutAt) + " dataset(s) in "));
+  EXPECT_TRUE(Contains(result.console, "  T e r m i n a t i n g   p r o g r a m !  \n"));
+  EXPECT_EQ(result.status, 2);  // the log could not be written
 }
 
 // The files behind the console's input and output are never processed, also

@@ -59,7 +59,8 @@ TEST_F(DataSafetyTest, NoFileIsProcessedTwiceInOneRun) {
 
 // The files behind the console's input and output (handles of the C
 // run-time) are never processed, also when they lie inside the selection:
-// the input is ignored, the output, open for writing, cannot be opened again.
+// the input is ignored, the output, open for writing, cannot be opened again
+// and is reported (and counted in the exit status) as a dataset left.
 TEST_F(DataSafetyTest, TheProgramsOwnInputAndOutputAreNeverProcessed) {
   fs::create_directory("data");
   WriteFile("data\\a.txt", "a");
@@ -69,7 +70,7 @@ TEST_F(DataSafetyTest, TheProgramsOwnInputAndOutputAreNeverProcessed) {
   ASSERT_TRUE(input != nullptr && output != nullptr);
   const std::string log = scratch.Path("run.log");
   const char* arguments[] = {"tarvex5", "0", log.c_str(), "[data]", "1", "1", "secret", "0", nullptr};
-  EXPECT_EQ(dialog::RunProgram(7, arguments, {.input = fileno(input), .output = fileno(output), .introPauseMs = 0}), 0);
+  EXPECT_EQ(dialog::RunProgram(7, arguments, {.input = fileno(input), .output = fileno(output), .introPauseMs = 0}), 1);
   std::fclose(input);
   std::fclose(output);
   const std::string console = testsupport::WithPlainLineEnds(ReadFile("data\\out.txt"));

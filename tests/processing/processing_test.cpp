@@ -296,9 +296,11 @@ TEST_F(ProcessingTest, FailedWriteIsReportedAndTheRunGoesOn) {
 
 // A dataset cut short by a failed read or write or by a second interrupt
 // ends as with one thread: whole chunks transformed, the rest unchanged, the
-// same log, and in a chain the next dataset encoded from the state after the
-// last chunk transformed.
-TEST_F(ProcessingTest, DatasetCutShortEndsAsWithOneThread) {
+// same log. Single datasets go on with the next (a second interrupt ends the
+// run); in a unit the run ends there, with a line that says so, and the
+// datasets after it stay as they were: the state they would start from is one
+// that no decoding of the selection reaches.
+TEST_F(ProcessingTest, DatasetCutShortEndsAsWithOneThreadAndEndsAUnit) {
   constexpr std::size_t kChunk = dialog::kChunkBytes;
   const std::string a = RandomBytes(3 * kChunk + 700, 9);
   const std::string b = RandomBytes(200000, 10);
@@ -308,27 +310,48 @@ TEST_F(ProcessingTest, DatasetCutShortEndsAsWithOneThread) {
       testsupport::SendInterrupt();
     }
   };
-  const platform::DatasetFaults cuts[] = {{.failRead = 3}, {.failWrite = 2}, {.beforeWrite = interruptTwice}};
-  for (const platform::DatasetFaults& cut : cuts) {
-    SCOPED_TRACE(cut.failRead > 0 ? "read" : cut.failWrite > 0 ? "write" : "interrupt");
-    std::string results[2];
-    for (threads = 1; threads <= 2; ++threads) {
-      fs::remove_all("data");
-      fs::create_directory("data");
-      WriteFile("data/a", a);
-      WriteFile("data/b", b);
-      platform::DatasetFaults faults = cut;
-      platform::gDatasetFaults = &faults;
-      const RunOutput result = Run(3, "data", 3);
-      platform::gDatasetFaults = nullptr;
-      results[threads - 1] = result.log + ReadFile("data/a") + ReadFile("data/b");
-      const std::string now = ReadFile("data/a");
-      const std::size_t transformed = cut.failWrite > 0 ? kChunk : 2 * kChunk;
-      EXPECT_TRUE(now.substr(transformed) == a.substr(transformed));
-      EXPECT_TRUE(now.substr(transformed - kChunk, kChunk) != a.substr(transformed - kChunk, kChunk));
-      EXPECT_EQ(ReadFile("data/b") == b, cut.beforeWrite != nullptr);
+  struct Cut {
+    const char* name;
+    platform::DatasetFaults faults;
+    std::size_t transformed;
+    bool endsEveryRun;
+  };
+  const Cut cuts[] = {{"read", {.failRead = 3}, 2 * kChunk, false},
+                      {"write", {.failWrite = 2}, kChunk, false},
+                      {"interrupt", {.beforeWrite = interruptTwice}, 2 * kChunk, true}};
+  const std::string unitEnds[2] = {
+      "Processing as one unit ends here; the datasets after it remain unchanged.",
+      "Die Bearbeitung als eine Datenmenge endet hier; die Dateien danach bleiben unver\x84ndert."};
+  const std::string restUnchanged[2] = {" bytes have been processed, the rest is unchanged.\r\n",
+                                        " Bytes wurden bearbeitet, der Rest ist unver\x84ndert.\r\n"};
+  for (const int form : {1, 3}) {
+    for (const Cut& cut : cuts) {
+      SCOPED_TRACE(std::string(cut.name) + ", form " + std::to_string(form));
+      const int language = cut.endsEveryRun ? 1 : 0;
+      std::string results[2];
+      for (threads = 1; threads <= 2; ++threads) {
+        fs::remove_all("data");
+        fs::create_directory("data");
+        WriteFile("data/a", a);
+        WriteFile("data/b", b);
+        platform::DatasetFaults faults = cut.faults;
+        platform::gDatasetFaults = &faults;
+        const RunOutput result = Run(3, "data", form, language);
+        platform::gDatasetFaults = nullptr;
+        results[threads - 1] = result.log + ReadFile("data/a") + ReadFile("data/b");
+        const std::string now = ReadFile("data/a");
+        EXPECT_TRUE(now.substr(cut.transformed) == a.substr(cut.transformed));
+        EXPECT_TRUE(now.substr(cut.transformed - kChunk, kChunk) != a.substr(cut.transformed - kChunk, kChunk));
+        const bool goesOn = form == 1 && !cut.endsEveryRun;
+        EXPECT_EQ(ReadFile("data/b") != b, goesOn);
+        EXPECT_EQ(result.stopped, !goesOn);
+        const std::string unitLine = unitEnds[language];
+        EXPECT_EQ(result.log.find(restUnchanged[language] + unitLine + "\r\n") != std::string::npos, form == 3)
+            << result.log;
+        EXPECT_EQ(result.console.find(unitLine + "\n") != std::string::npos, form == 3);
+      }
+      EXPECT_TRUE(results[0] == results[1]);
     }
-    EXPECT_TRUE(results[0] == results[1]);
   }
 }
 

@@ -79,6 +79,19 @@ const Expected& ReferenceChain() {
   return *expected;
 }
 
+// Chunk clocks on which the helper thread pays, or is slow: a chunk with it
+// takes half or four times as long as one alone. Each advances by the
+// chunk's time at either reading, so that a chunk takes that time.
+std::int64_t HelperPaysClock(bool withHelper) {
+  static std::int64_t now = 0;
+  return now += withHelper ? 500'000 : 1'000'000;
+}
+
+std::int64_t HelperSlowClock(bool withHelper) {
+  static std::int64_t now = 0;
+  return now += withHelper ? 4'000'000 : 1'000'000;
+}
+
 class ThreadedProcessingTest : public ::testing::Test {
  protected:
   testsupport::ScratchDir scratch;
@@ -88,6 +101,7 @@ class ThreadedProcessingTest : public ::testing::Test {
   // and 4 do, and expects the state after each to be the reference one.
   void ProcessChain(int threads, BytePath path, bool encode) {
     auto state = std::make_unique<dialog::RunState>();
+    state->chunkClock = HelperPaysClock;
     std::FILE* sink = testsupport::TemporaryFile();
     platform::OpenConsole(state->console, -1, fileno(sink));
     state->cipher = Prepared(encode);
@@ -101,7 +115,9 @@ class ThreadedProcessingTest : public ::testing::Test {
       cipher_test::ExpectSameRunningState(ReferenceChain().statesAfter[d], state->cipher);
     }
     if (state->ahead != nullptr) {
-      EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), 3u + 2u + 1u);  // of the datasets of 64 KiB and more
+      // Of the datasets of 64 KiB and more, but the first chunk: the run
+      // times one chunk alone first.
+      EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), 3u + 2u + 1u - 1u);
     }
     dialog::StopScheduleAhead(*state);
     dialog::ReleaseProcessed(state->processed);
@@ -137,6 +153,49 @@ TEST_F(ThreadedProcessingTest, OneAndTwoThreadsGiveTheReferenceBytesOnEveryPathB
         return;
       }
     }
+  }
+}
+
+// Where the helper thread is slow, the run goes on alone from the next chunk
+// boundary and tries the helper again after a stretch; where it pays, the
+// run keeps it. The bytes and the state after are those of one thread.
+TEST_F(ThreadedProcessingTest, SlowHelperIsLeftAtAChunkBoundaryWithTheSameBytes) {
+  constexpr std::size_t kLength = 16 * kChunk + 700;
+  const std::string plain = testsupport::RandomBytes(kLength, 7);
+  struct Case {
+    int threads;
+    std::int64_t (*clock)(bool);
+    std::uint64_t chunksRunAhead;
+  };
+  // With the slow helper: the first chunk alone, four with the helper
+  // (judged together), a stretch of eight alone, then the helper again for
+  // the last three whole chunks and the last block.
+  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 4 + 4}, {2, HelperPaysClock, 16}};
+  std::string expected;
+  CipherState expectedState;
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.chunksRunAhead);
+    testsupport::WriteFile("d", plain);
+    auto state = std::make_unique<dialog::RunState>();
+    std::FILE* sink = testsupport::TemporaryFile();
+    platform::OpenConsole(state->console, -1, fileno(sink));
+    state->cipher = Prepared(true);
+    state->processingThreads = c.threads;
+    state->chunkClock = c.clock;
+    dialog::StartScheduleAhead(*state);
+    dialog::ProcessDataset(*state, "d", true);
+    if (c.threads == 1) {
+      expected = ReadFile("d");
+      expectedState = state->cipher;
+    } else {
+      ASSERT_NE(state->ahead, nullptr);
+      EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), c.chunksRunAhead);
+      EXPECT_TRUE(ReadFile("d") == expected);
+      cipher_test::ExpectSameRunningState(expectedState, state->cipher);
+    }
+    dialog::StopScheduleAhead(*state);
+    dialog::ReleaseProcessed(state->processed);
+    std::fclose(sink);
   }
 }
 

@@ -46,27 +46,49 @@ TEST_F(HostileInputTest, SecretTypedAheadAfterAnErrorIsNeverShown) {
   }
 }
 
-TEST(VisibleName, ControlBytesAndAmbiguousBackslashesAreWrittenVisibly) {
+// Nothing in a name controls the terminal, breaks the line or reorders what
+// is shown; a cut name ends in a mark that no name can show.
+TEST(VisibleName, ControlsAndAmbiguousBackslashesAreWrittenVisibly) {
+  constexpr auto kCodePage = platform::TextCharset::CodePage;
+  constexpr auto kUtf8 = platform::TextCharset::Utf8;
   struct Case {
     std::string name;
+    platform::TextCharset charset;
+    bool cut;
     std::string shown;
   };
   const Case cases[] = {
-      {"plain name.txt", "plain name.txt"},
-      {"\x84\xE1\xAF\xAE\xFF", "\x84\xE1\xAF\xAE\xFF"},
-      {"x\r\ny\tz", "x\\r\\ny\\tz"},
-      {std::string("\x1B]0;t\x07\x7F\x00", 8), "\\x1B]0;t\\x07\\x7F\\x00"},
+      {"plain name.txt", kCodePage, false, "plain name.txt"},
+      {"\x84\xE1\xAF\xAE\xFF", kCodePage, false, "\x84\xE1\xAF\xAE\xFF"},
+      {"x\r\ny\tz", kUtf8, false, "x\\r\\ny\\tz"},
+      {std::string("\x1B]0;t\x07\x7F\x00", 8), kCodePage, false, "\\x1B]0;t\\x07\\x7F\\x00"},
+      // In a UTF-8 run the C1 controls, the direction marks and overrides and
+      // the separators of lines and paragraphs; in a code page those bytes
+      // are letters (0x81 0x9B 0x85: ü ¢ à).
+      {"zz\xC2\x9B" "2J\xC2\x85\xC2\x9D", kUtf8, false, "zz\\u009B2J\\u0085\\u009D"},
+      {"a\xE2\x80\xAE" "b\xE2\x81\xA6" "c\xE2\x80\xA8" "d\xE2\x80\x8F" "e\xD8\x9C", kUtf8, false,
+       "a\\u202Eb\\u2066c\\u2028d\\u200Fe\\u061C"},
+      {"zz\xC2\x9B" "2J\x81\x9B\x85", kCodePage, false, "zz\xC2\x9B" "2J\x81\x9B\x85"},
+      // Other characters and bytes that are no UTF-8 stay as they are.
+      {"Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xE6\x97\xA5 \x9B\xC2", kUtf8, false,
+       "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xE6\x97\xA5 \x9B\xC2"},
       // A backslash is doubled only where it would start one of those forms.
-      {"dir\\file", "dir\\file"},
-      {"a\\", "a\\"},
-      {"a\\n\\x41\\t\\r", "a\\\\n\\\\x41\\\\t\\\\r"},
-      {"a\\\\b", "a\\\\\\b"},
-      {"a\\\r", "a\\\\\\r"},
+      {"dir\\file", kCodePage, false, "dir\\file"},
+      {"a\\", kCodePage, false, "a\\"},
+      {"a\\n\\x41\\t\\r\\u0041", kCodePage, false, "a\\\\n\\\\x41\\\\t\\\\r\\\\u0041"},
+      {"a\\\\b", kCodePage, false, "a\\\\\\b"},
+      {"a\\\r", kCodePage, false, "a\\\\\\r"},
+      {"a\\\xC2\x9B", kUtf8, false, "a\\\\\\u009B"},
+      {"a\\\xC2\x9B", kCodePage, false, "a\\\xC2\x9B"},
+      // The cut mark, and names that would read like it.
+      {"abc", kCodePage, true, "abc\\<...>"},
+      {"a\\", kUtf8, true, "a\\\\\\<...>"},
+      {"a\\<...>", kCodePage, false, "a\\\\<...>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shown);
     dialog::Line line;
-    dialog::AddName(line, c.name, platform::kPosixPaths);
+    dialog::AddName(line, c.name, c.cut, {c.charset, platform::kPosixPaths});
     EXPECT_EQ(dialog::View(line), c.shown);
   }
 }
@@ -74,14 +96,15 @@ TEST(VisibleName, ControlBytesAndAmbiguousBackslashesAreWrittenVisibly) {
 // Where the backslash separates names (Windows, whose names hold no control
 // bytes), a path is written as it is; control bytes still are not.
 TEST(VisibleName, WindowsPathsKeepTheirBackslashes) {
+  const dialog::NameStyle windows{platform::TextCharset::CodePage, platform::kWindowsPaths};
   const std::string paths[] = {"C:\\temp\\new\\x1.txt", "\\\\server\\robot", "C:\\"};
   for (const std::string& path : paths) {
     dialog::Line line;
-    dialog::AddName(line, path, platform::kWindowsPaths);
+    dialog::AddName(line, path, false, windows);
     EXPECT_EQ(dialog::View(line), path);
   }
   dialog::Line line;
-  dialog::AddName(line, "a\tb\x1B", platform::kWindowsPaths);
+  dialog::AddName(line, "a\tb\x1B", false, windows);
   EXPECT_EQ(dialog::View(line), "a\\tb\\x1B");
 }
 

@@ -67,4 +67,41 @@ TEST_F(Utf8NamesTest, Utf8ConsoleKeepsNamesAsBytesAndTakesUtf8Brackets) {
   }
 }
 
+// A name cannot control a UTF-8 terminal (U+009B is CSI) nor reorder or
+// break what is shown: in a UTF-8 run such characters are written in their
+// visible form, on the console and in the log, in both languages; in a
+// code-page run the same bytes are letters and stay.
+TEST_F(Utf8NamesTest, Utf8RunWritesControlsAndDirectionMarksOfNamesVisibly) {
+  const std::string clears = "zz\xC2\x9B" "2J";
+  const std::string reversed = "a\xE2\x80\xAE" "b\xE2\x80\xA8";
+  testsupport::WriteFile(scratch.Path(clears), "abc");
+  testsupport::WriteFile(scratch.Path(reversed), "def");
+  struct Case {
+    const char* language;
+    platform::TextCharset charset;
+    std::string begin;  // the result line around the name
+    std::string end;
+    std::string clearsShown;
+    std::string reversedShown;
+  };
+  const Case cases[] = {
+      {"0", platform::TextCharset::Utf8, "The dataset »", "« has been encoded.", "zz\\u009B2J",
+       "a\\u202Eb\\u2028"},
+      {"1", platform::TextCharset::Utf8, "Die Datei »", "« wurde verschlüsselt.", "zz\\u009B2J",
+       "a\\u202Eb\\u2028"},
+      {"0", platform::TextCharset::CodePage, "The dataset \xAF", "\xAE has been encoded.", clears,
+       reversed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.language) + c.clearsShown);
+    testsupport::WriteFile(scratch.Path("list"), clears + "\n" + reversed + "\n");
+    const DialogResult result = RunDialog({c.language, "log.txt", "(list)", "1", "1", "key", "0"}, "", c.charset);
+    for (const std::string& shown : {c.clearsShown, c.reversedShown}) {
+      const std::string line = c.begin + shown + c.end + "\n";
+      EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
+      EXPECT_NE(Log().find(LogLines(line)), std::string::npos);
+    }
+  }
+}
+
 }  // namespace

@@ -261,13 +261,14 @@ TEST_F(DialogTest, LogThatCannotBeCreatedIsAskedForAgain) {
   EXPECT_EQ(Log().substr(0, LogHead(0).size()), LogHead(0));
 }
 
-// The console input may end at any question: the program ends, never loops.
+// The console input may end at any question: the program ends, never loops,
+// and its exit status says that the dialog was left incomplete.
 TEST_F(DialogTest, EndOfInputEndsTheProgramAtEveryQuestion) {
   const std::string inputs[] = {"", "0\n", "0\nlog.txt\n", "0\nlog.txt\n0\n", "0\nlog.txt\n0\n1\n"};
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     const DialogResult result = RunDialog({}, input);
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.output.substr(result.output.size() - std::string(kEnglishEnd).size()), kEnglishEnd);
   }
 }
@@ -352,8 +353,9 @@ TEST_F(DialogTest, NamePromptOfModeOneAndTerminationByAnEmptyName) {
 }  // namespace
 
 // --help, -h and -? as the only parameter: the English description without
-// its padding, lines ending in "\n", in the console's character set;
-// --version: the banner. Neither shows the intro or creates a log.
+// its padding, lines ending in "\n", in the console's character set, then
+// the exit statuses; --version: the banner. Neither shows the intro or
+// creates a log.
 TEST_F(DialogTest, HelpAndVersionAnswerAtOnce) {
   const std::string description = Description(0);
   for (const auto charset : {platform::TextCharset::CodePage, platform::TextCharset::Utf8}) {
@@ -367,10 +369,13 @@ TEST_F(DialogTest, HelpAndVersionAnswerAtOnce) {
       EXPECT_TRUE(help.output.starts_with("TARVEX5 1.0, the en-/decoding program: the command-line "
                                           "parameters\n=====")) << help.output;
       EXPECT_NE(help.output.find(inCharset("      \xAE" "directory\xAF   the same")), std::string::npos);
-      ASSERT_GT(help.output.size(), 2u);
-      EXPECT_NE(help.output[help.output.size() - 2], ' ') << "no padding";
+      const std::size_t exitStatuses = help.output.find("\n\nExit status (the same on every system):\n");
+      ASSERT_NE(exitStatuses, std::string::npos);
+      EXPECT_TRUE(help.output.ends_with("  When several of these happen, 2 goes before 130, and 130 before 1.\n"));
+      const std::string described = help.output.substr(0, exitStatuses + 1);
+      EXPECT_NE(described[described.size() - 2], ' ') << "no padding";
       // The description as the log holds it, less its padding of blanks and line ends.
-      const std::string asLog = LogLines(help.output);
+      const std::string asLog = LogLines(described);
       const std::string whole = inCharset(description);
       EXPECT_EQ(whole.substr(0, asLog.size()), asLog);
       EXPECT_EQ(whole.find_first_not_of(" \r\n", asLog.size()), std::string::npos);

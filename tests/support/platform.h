@@ -18,6 +18,11 @@ extern const bool kOpenFilesOpenAgain;
 // program noted it.
 void SendInterrupt();
 
+// Limits the files this process writes to `bytes` bytes, so that a write
+// beyond fails; 0 lifts the limit again. False where the system sets no such
+// limit (Windows).
+bool LimitFileSize(unsigned long long bytes);
+
 // An unnamed temporary file, open for reading and writing, removed when it is
 // closed; nullptr when none can be made. (On Windows, std::tmpfile of the C
 // run-time may want to write into the drive's root directory.)

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,13 @@ void RemoveTree(const std::string& path) {
 }
 
 std::FILE* TemporaryFile() { return std::tmpfile(); }
+
+bool LimitFileSize(unsigned long long bytes) {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = bytes == 0 ? limit.rlim_max : static_cast<rlim_t>(bytes);
+  return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
 
 void SendInterrupt() { std::raise(SIGINT); }
 

@@ -76,6 +76,8 @@ std::FILE* TemporaryFile() {
   return std::fopen(name, "w+bD");
 }
 
+bool LimitFileSize(unsigned long long) { return false; }
+
 void SendInterrupt() {
   // Console control events reach only the processes of a console, and the
   // tests run without one.

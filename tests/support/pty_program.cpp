@@ -20,6 +20,28 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kTimeoutMs = 15000;
 
+// In the child that holds the terminal, as its shell would: runs `arguments`
+// in a background process group and ends as the program ended.
+[[noreturn]] void RunInBackground(const char* const* arguments) {
+  const pid_t program = fork();
+  if (program == 0) {
+    setpgid(0, 0);
+    execv(TARVEX5_BINARY, const_cast<char* const*>(arguments));
+    _exit(127);
+  }
+  setpgid(program, program);
+  int status = 0;
+  if (program < 0 || waitpid(program, &status, WUNTRACED) != program) {
+    _exit(127);
+  }
+  if (WIFSTOPPED(status)) {
+    kill(program, SIGKILL);
+    waitpid(program, &status, 0);
+    _exit(PtyProgram::kStoppedStatus);
+  }
+  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+}
+
 }  // namespace
 
 PtyProgram::~PtyProgram() {
@@ -36,7 +58,7 @@ PtyProgram::~PtyProgram() {
 }
 
 bool PtyProgram::Start(const std::string& directory, const std::vector<std::string>& parameters,
-                       const std::string& locale) {
+                       const std::string& locale, bool inBackground) {
   if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
     return false;
   }
@@ -51,6 +73,9 @@ bool PtyProgram::Start(const std::string& directory, const std::vector<std::stri
     if (login_tty(slave) != 0 || chdir(directory.c_str()) != 0 ||
         setenv("LC_ALL", locale.c_str(), 1) != 0) {
       _exit(127);
+    }
+    if (inBackground) {
+      RunInBackground(arguments.data());
     }
     execv(TARVEX5_BINARY, const_cast<char* const*>(arguments.data()));
     _exit(127);

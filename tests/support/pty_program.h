@@ -25,9 +25,14 @@ struct PtyProgram {
   PtyProgram& operator=(const PtyProgram&) = delete;
 
   // Starts the program with `parameters` in `directory`, under the locale
-  // `locale` (LC_ALL); false when it could not be started.
+  // `locale` (LC_ALL); false when it could not be started. `inBackground`
+  // starts it as a shell with job control starts "program &": in a process
+  // group of its own, while the shell's group keeps the terminal's
+  // foreground; should the program stop, it is killed and ends with
+  // kStoppedStatus.
+  static constexpr int kStoppedStatus = 99;
   bool Start(const std::string& directory, const std::vector<std::string>& parameters,
-             const std::string& locale = "C");
+             const std::string& locale = "C", bool inBackground = false);
 
   // Reads what the program wrote for up to `ms` milliseconds; false when
   // nothing came.

@@ -1,0 +1,56 @@
+#include "processing/thread_choice.h"
+
+#include <algorithm>
+
+namespace dialog {
+
+namespace {
+
+// Chunks with the helper judged together, so that one chunk slowed by
+// another process does not decide.
+constexpr int kJudgedChunks = 4;
+constexpr int kFirstStretch = 8;
+constexpr int kLongestStretch = 256;
+// After this many chunks with the helper, one alone.
+constexpr int kAloneEvery = 128;
+
+void Judge(ThreadChoice& choice) {
+  const double aloneNs = choice.aloneRate * static_cast<double>(choice.judgedBytes);
+  if (static_cast<double>(choice.judgedNs) > aloneNs) {
+    choice.stretch = choice.stretch == 0 ? kFirstStretch : std::min(2 * choice.stretch, kLongestStretch);
+    choice.aloneLeft = choice.stretch;
+  } else {
+    choice.stretch = 0;
+  }
+  choice.judgedNs = 0;
+  choice.judgedBytes = 0;
+  choice.judgedChunks = 0;
+}
+
+}  // namespace
+
+bool HelperPays(const ThreadChoice& choice) {
+  return choice.aloneRate > 0 && choice.aloneLeft == 0 && choice.sinceAlone < kAloneEvery;
+}
+
+void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
+                   std::int64_t nanoseconds) {
+  if (bytes < kShortestTimedChunk) {
+    return;
+  }
+  if (!withHelper) {
+    choice.aloneRate = static_cast<double>(std::max<std::int64_t>(nanoseconds, 1)) /
+                       static_cast<double>(bytes);
+    choice.aloneLeft = std::max(choice.aloneLeft - 1, 0);
+    choice.sinceAlone = 0;
+    return;
+  }
+  choice.sinceAlone += 1;
+  choice.judgedNs += nanoseconds;
+  choice.judgedBytes += bytes;
+  if (++choice.judgedChunks == kJudgedChunks) {
+    Judge(choice);
+  }
+}
+
+}  // namespace dialog

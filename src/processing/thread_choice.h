@@ -1,0 +1,39 @@
+#pragma once
+// Whether a dataset's next chunk goes to the helper thread or is done by the
+// processing thread alone. Two threads pay only where the second one has a
+// core of its own: on a busy machine the helper gets a share of one, the
+// processing thread waits for it, and the two lose against one. So the run
+// times every chunk (read, transform, write) either way and keeps to what
+// is faster: a few chunks with the helper that took longer than they would
+// alone send the run on alone for a stretch, which doubles each time the
+// helper loses again and shrinks back when it wins. A chunk alone now and
+// then keeps the time alone up to date. The cipher state is whole at every
+// chunk boundary, so the bytes never depend on the choice.
+
+#include <cstdint>
+
+namespace dialog {
+
+struct ThreadChoice {
+  double aloneRate = 0;          // nanoseconds per byte of the latest chunk alone; 0: none yet
+  std::int64_t judgedNs = 0;     // chunks with the helper since the last judgement: their time
+  std::uint64_t judgedBytes = 0; // and their bytes
+  int judgedChunks = 0;
+  int aloneLeft = 0;             // chunks still to be done alone before the helper is tried again
+  int stretch = 0;               // chunks alone after the helper loses next; 0: the first stretch
+  int sinceAlone = 0;            // chunks with the helper since the last one alone
+};
+
+// Chunks shorter than this are neither timed nor judged: their time is
+// mostly the system's.
+inline constexpr std::uint64_t kShortestTimedChunk = 64 * 1024;
+
+// Whether the next chunk goes to the helper thread.
+[[nodiscard]] bool HelperPays(const ThreadChoice& choice);
+
+// Notes that a chunk of `bytes` took `nanoseconds`, with the helper thread or
+// alone.
+void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
+                   std::int64_t nanoseconds);
+
+}  // namespace dialog
