@@ -2,6 +2,8 @@
 
 #include "dialog/dataset_name.h"
 #include "dialog/output.h"
+#include "platform/console.h"
+#include "platform/unicode_text.h"
 #include "key/key_steps.h"
 #include "platform/file_system.h"
 
@@ -57,12 +59,45 @@ Flow AskKeyCharset(RunState& state) {
   return Flow::Go;
 }
 
+// Parameter 6 where key characters are code-page bytes (Windows): each
+// character of the UTF-8 `text` becomes its bytes (the command line always
+// gives UTF-8). False, with a line that
+// says what to do instead, for a character the code page lacks.
+bool TakeKeyCharacters(RunState& state, std::string_view text) {
+  while (!text.empty() && state.KeyLength < kKeySize - 1) {
+    char32_t c = 0;
+    std::size_t length = platform::DecodeUtf8Char(text, c);
+    unsigned char bytes[platform::kMaxUtf8CharBytes];
+    std::size_t count = length == 0 ? 0 : platform::KeyBytesOf(c, bytes);
+    // A byte that starts no UTF-8 character is kept as it is, as typed keys
+    // keep it (a text of code-page bytes given in-process).
+    if (length == 0) {
+      bytes[0] = static_cast<unsigned char>(text[0]);
+      length = count = 1;
+    }
+    if (count == 0) {
+      state.KeyLength = 0;
+      dialog::SayConsole(state, Msg::KeyCharacterNotInCodePage);
+      dialog::SayConsole(state, Msg::KeyCharacterHint);
+      return false;
+    }
+    for (std::size_t i = 0; i < count && state.KeyLength < kKeySize - 1; ++i) {
+      state.InitialKey[++state.KeyLength] = bytes[i];
+    }
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
 // The key written in parameter 6 itself. False for a character that is not a
 // hexadecimal digit (hexadecimal key); the bytes formed so far are dropped.
 bool TakeKeyText(RunState& state) {
   // A key is a short text: only its first 255 characters count.
   const std::string_view text = platform::View(state.ParameterText).substr(0, platform::kShortTextCapacity);
   state.KeyLength = 0;
+  if (state.KeyCharset == kAscii && platform::kKeyCharactersAsCodePage) {
+    return TakeKeyCharacters(state, text);
+  }
   if (state.KeyCharset == kAscii) {
     for (const char c : text) {
       state.InitialKey[++state.KeyLength] = static_cast<std::uint8_t>(c);

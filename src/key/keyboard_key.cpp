@@ -5,6 +5,7 @@
 #include "dialog/questions.h"
 #include "key/key_steps.h"
 #include "platform/console.h"
+#include "platform/unicode_text.h"
 
 namespace key {
 
@@ -16,7 +17,7 @@ using dialog::kMaskedCharacter;
 using dialog::Msg;
 using dialog::RunState;
 
-enum class PassEnd { Complete, WrongCharacter, Mismatch };
+enum class PassEnd { Complete, WrongCharacter, Mismatch, NoCodePageByte };
 
 struct PassResult {
   PassEnd end = PassEnd::Complete;
@@ -67,6 +68,56 @@ bool ReadHexByte(RunState& state, int first, std::uint8_t& byte, PassResult& res
   return true;
 }
 
+// Keeps `byte` as the key byte at KeyLength (already counted): the first
+// input and the input with echo in InitialKey, the control input compared
+// with it. False with `result` filled on a difference.
+bool KeepKeyByte(RunState& state, std::uint8_t byte, PassResult& result) {
+  if (state.EntryState != kHiddenControl) {
+    state.InitialKey[state.KeyLength] = byte;
+    return true;
+  }
+  if (state.KeyLength > state.FirstInputLength || state.InitialKey[state.KeyLength] != byte) {
+    result.end = PassEnd::Mismatch;
+    return false;
+  }
+  return true;
+}
+
+// Where key characters are code-page bytes (Windows), the character that
+// starts with `first` (typed as UTF-8) becomes its bytes, kept from KeyLength
+// on. A byte that starts no UTF-8 character is kept as it is (input
+// redirected from a file of code-page bytes). False with `result` filled when
+// the code page lacks the character or the control input differs.
+bool KeepTypedCharacter(RunState& state, int first, PassResult& result) {
+  char bytes[platform::kMaxUtf8CharBytes] = {static_cast<char>(first)};
+  const auto lead = static_cast<unsigned char>(first);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+  std::size_t taken = 1;
+  while (taken < length && (platform::PeekByte(state.console) & 0xC0) == 0x80) {
+    bytes[taken++] = static_cast<char>(platform::ReadByte(state.console));
+  }
+  char32_t c = 0;
+  if (taken < length || platform::DecodeUtf8Char({bytes, taken}, c) != taken) {
+    return KeepKeyByte(state, lead, result);
+  }
+  unsigned char code[platform::kMaxUtf8CharBytes];
+  const std::size_t count = platform::KeyBytesOf(c, code);
+  if (count == 0) {
+    result = {PassEnd::NoCodePageByte, 0, state.KeyLength};
+    return false;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0 && state.KeyLength == kKeySize) {
+      break;
+    }
+    state.KeyLength += i > 0 ? 1 : 0;
+    if (!KeepKeyByte(state, code[i], result)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Reads key bytes until two line ends in a row, the end of the input or the
 // 256th byte. The first input and the input with echo go to InitialKey; the
 // control input is compared with it byte by byte as it comes.
@@ -86,11 +137,11 @@ PassResult ReadKeyBytes(RunState& state) {
     if (state.KeyCharset == kHexadecimal && !ReadHexByte(state, character, byte, result)) {
       return result;
     }
-    if (state.EntryState != kHiddenControl) {
-      state.InitialKey[state.KeyLength] = byte;
-    } else if (state.KeyLength > state.FirstInputLength ||
-               state.InitialKey[state.KeyLength] != byte) {
-      result.end = PassEnd::Mismatch;
+    if (state.KeyCharset == kAscii && platform::kKeyCharactersAsCodePage && character >= 0x80) {
+      if (!KeepTypedCharacter(state, character, result)) {
+        return result;
+      }
+    } else if (!KeepKeyByte(state, byte, result)) {
       return result;
     }
   }
@@ -129,6 +180,26 @@ Flow ReportWrongCharacter(RunState& state, const PassResult& result) {
   return Flow::Go;
 }
 
+// A character the code page lacks: the key could not be what was typed.
+Flow ReportNoCodePageByte(RunState& state) {
+  if (Hidden(state)) {
+    RestoreInput(state);
+  } else {
+    platform::ClearScreen(state.console);
+  }
+  dialog::SayConsole(state, Msg::KeyCharacterNotInCodePage);
+  dialog::SayConsole(state, Msg::KeyCharacterHint);
+  if (dialog::AskRepeatOrTerminate(state, Hidden(state) ? FailedInput::Secret : FailedInput::Shown) ==
+      Flow::Stop) {
+    return Flow::Stop;
+  }
+  dialog::SayConsole(state, Msg::RepeatKeyInput);
+  if (state.EntryState == kHiddenControl) {
+    state.EntryState = kHiddenFirst;
+  }
+  return Flow::Go;
+}
+
 Flow ReportMismatch(RunState& state) {
   RestoreInput(state);
   dialog::SayConsole(state, Msg::KeyInputsDiffer);
@@ -156,6 +227,9 @@ Flow RunKeyboardPass(RunState& state) {
   }
   if (result.end == PassEnd::Mismatch) {
     return ReportMismatch(state);
+  }
+  if (result.end == PassEnd::NoCodePageByte) {
+    return ReportNoCodePageByte(state);
   }
   switch (state.EntryState) {
     case kHiddenFirst:

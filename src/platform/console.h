@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "platform/oem_text.h"
+#include "platform/unicode_text.h"
 
 namespace platform {
 
@@ -45,6 +46,11 @@ extern const char kConsoleLineEnd[];
 // Windows) as the console and detects terminals.
 void OpenConsole(Console& console, std::intptr_t input, std::intptr_t output);
 
+// True when the program's console closes as the program ends: on Windows a
+// console that no other process shares (the program was started by a double
+// click). Never on POSIX.
+bool ConsoleClosesWithProgram();
+
 // Whether the descriptor `handle` is a terminal (on Windows: a console).
 bool IsTerminal(std::intptr_t handle);
 
@@ -59,6 +65,18 @@ int TerminalColumns(const Console& console);
 // CodePage: the program speaks the console's OEM code page, as the console's
 // own programs do.
 TextCharset UserCharset();
+
+// Keys typed or given as characters. On Windows the program reads text as
+// UTF-8, but a key character has always been the byte of the machine's OEM
+// code page that a console program received (ä is 0x84 in 437 and 850):
+// kKeyCharactersAsCodePage is true there, and KeyBytesOf gives that byte (or
+// those bytes, where the OEM code page is UTF-8) for the character `c` into
+// `out` (room for kMaxUtf8CharBytes) and returns their number; 0 when the code
+// page lacks the character, never a look-alike or "?" (two different keys must
+// never become one). On POSIX keys are the bytes typed, and KeyBytesOf is not
+// used.
+extern const bool kKeyCharactersAsCodePage;
+std::size_t KeyBytesOf(char32_t c, unsigned char* out);
 
 // The next input byte without consuming it, or -1 at the end of the input.
 // Blocks until a byte is there. A line that would grow past kMaxLineLength

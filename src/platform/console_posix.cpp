@@ -52,6 +52,12 @@ int TerminalColumns(const Console& console) {
   return size.ws_col;
 }
 
+const bool kKeyCharactersAsCodePage = false;
+
+bool ConsoleClosesWithProgram() { return false; }
+
+std::size_t KeyBytesOf(char32_t, unsigned char*) { return 0; }
+
 TextCharset UserCharset() {
   // Everything else the program does stays byte by byte, as in the C locale:
   // the user's locale is looked at and the previous one put back at once.

@@ -1,6 +1,7 @@
 #pragma once
 // Output text files: the control-information log. Names are byte strings
-// as the user typed them, passed to the operating system unchanged.
+// as the user typed them, passed to the operating system unchanged (on
+// Windows: generalised UTF-8, see file_system.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -25,5 +26,10 @@ struct OutputFile {
 [[nodiscard]] bool CloseOutputFile(OutputFile& file);
 
 inline bool IsOpen(const OutputFile& file) { return file.handle >= 0; }
+
+// Whether a text file written in UTF-8 begins with a byte-order mark: on
+// Windows, so that Notepad and PowerShell read it as UTF-8; not on POSIX.
+extern const bool kUtf8TextFilesHaveBom;
+inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 }  // namespace platform

@@ -9,6 +9,8 @@
 
 namespace platform {
 
+const bool kUtf8TextFilesHaveBom = false;
+
 bool CreateOutputFile(OutputFile& file, const char* name) {
   struct stat info {};
   // Only a regular file is truncated: a FIFO would block the run, a device

@@ -23,9 +23,22 @@ struct Level {
 // can say so, where the stack runs out the process would end by a signal.
 using Levels = std::vector<Level>;
 
+// A plain directory, whatever its read-only and archive attributes: Windows
+// marks customised and special folders read-only, archive tools set archive.
 bool IsWalkable(const SearchRecord& search) {
   const std::string_view name = View(search.name);
-  return search.attributes == kDirectory && name != "." && name != "..";
+  constexpr std::uint8_t kKinds = kHidden | kSystem | kVolumeLabel | kDirectory;
+  return (search.attributes & kKinds) == kDirectory && name != "." && name != "..";
+}
+
+// Passes on the directories that a search leaves out; the datasets left out
+// are the dataset search's to tell.
+void TellLeftOutDirectory(void* context, std::string_view name, std::uint8_t attributes,
+                          LeftOutReason reason) {
+  const auto& visitor = *static_cast<const WalkVisitor*>(context);
+  if ((attributes & kDirectory) != 0) {
+    visitor.leftOut(visitor.context, name, reason);
+  }
 }
 
 bool NextWalkable(SearchRecord& search) {
@@ -69,6 +82,10 @@ WalkEnd Begin(const WalkVisitor& visitor, Levels& levels, std::string& path) {
     return WalkEnd::Stopped;
   }
   SearchRecord& search = levels.back().search;
+  if (visitor.leftOut != nullptr) {
+    search.leftOut = TellLeftOutDirectory;
+    search.leftOutContext = const_cast<WalkVisitor*>(&visitor);  // only read
+  }
   levels.back().found =
       FindFirstEntry(search, "*.*", kDirectoriesAndDatasets) && (IsWalkable(search) || NextWalkable(search));
   return WalkEnd::Complete;

@@ -137,11 +137,23 @@ void ReportNoRoomForTheRun(const Surroundings& surroundings) {
 
 }  // namespace
 
+namespace {
+
+// So that the statistics can be read before the window closes.
+void WaitForEnter(RunState& state) {
+  SayConsole(state, Msg::PressEnterToClose);
+  platform::DiscardTypeAhead(state.console);
+  platform::SkipRestOfLine(state.console);
+}
+
+}  // namespace
+
 Surroundings StandardSurroundings() {
   constexpr int kProgressAfterMs = 1000;
   Surroundings surroundings;
   surroundings.charset = platform::UserCharset();
   surroundings.progressAfterMs = platform::IsTerminal(surroundings.output) ? kProgressAfterMs : -1;
+  surroundings.waitBeforeClosing = platform::ConsoleClosesWithProgram();
   return surroundings;
 }
 
@@ -165,6 +177,9 @@ int RunProgram(int argumentCount, const char* const* arguments, const Surroundin
   if (!AnswerHelpOrVersion(*state)) {
     RunDialog(*state);
     EndProgram(*state);
+  }
+  if (surroundings.waitBeforeClosing) {
+    WaitForEnter(*state);
   }
   const ExitStatus status = state->exitStatus;
   LeaveNoTrace(*state);

@@ -24,6 +24,9 @@ struct Surroundings {
   // the process may use a second core. The bytes written are the same either
   // way.
   int processingThreads = 0;
+  // The console window belongs to the program alone (Windows, started by a
+  // double click) and closes when it ends: it waits for Enter first.
+  bool waitBeforeClosing = false;
   // Nanoseconds on a clock that only runs forward, read before and after each
   // chunk of a dataset (told whether the helper thread works on the chunk),
   // from which the run judges whether the second thread pays; null for the

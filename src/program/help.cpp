@@ -55,7 +55,8 @@ void WriteExitStatuses(RunState& state) {
 }  // namespace
 
 bool AnswerHelpOrVersion(RunState& state) {
-  if (IsOnlyParameter(state, {"--help", "-h", "-?"})) {
+  // "/?" as Windows programs take it (on POSIX no language answer either).
+  if (IsOnlyParameter(state, {"--help", "-h", "-?", "/?"})) {
     WriteDescription(state);
     WriteExitStatuses(state);
     return true;

@@ -1,4 +1,5 @@
 #include "dialog/output.h"
+#include "platform/file.h"
 #include "platform/file_system.h"
 #include "platform/intro_screen.h"
 #include "selection/selection.h"
@@ -37,6 +38,10 @@ Flow TypeLogName(RunState& state) {
 
 bool CreateLog(RunState& state) {
   if (platform::CreateOutputFile(state.ControlLog, platform::NameOf(state.ControlLogName))) {
+    if (state.textCharset == platform::TextCharset::Utf8 && platform::kUtf8TextFilesHaveBom) {
+      // A failure here shows at the next write, which reports it.
+      (void)platform::WriteOutputFile(state.ControlLog, platform::kUtf8Bom, sizeof platform::kUtf8Bom - 1);
+    }
     return true;
   }
   Line line;

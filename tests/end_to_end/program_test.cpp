@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/dialog_run.h"
 #include "support/program_run.h"
 #include "support/scratch_dir.h"
 
@@ -18,7 +19,10 @@ TEST(Program, StartsShowsTheIntroAndEndsWithStatusZero) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_GE(elapsed, std::chrono::milliseconds(4000)) << "the intro screen stays four seconds";
-  const std::string end = "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
+  std::string end = "\nVer-/Entschl\x81sselungsprogramm  T A R V E X 5  1.0  beendet.\n";
+  if (testsupport::kStartedProgramCharset == platform::TextCharset::Utf8) {
+    end = testsupport::Utf8Of(end);
+  }
   ASSERT_GE(result.output.size(), end.size());
   EXPECT_EQ(result.output.substr(result.output.size() - end.size()), end);
   const std::string log = testsupport::ReadFile(scratch.Path("log.txt"));

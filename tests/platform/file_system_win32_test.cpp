@@ -1,5 +1,5 @@
 // The file system as Windows has it: attributes, devices, drives, names in
-// either case, OEM names.
+// either case, UTF-8 names, long paths.
 #include "platform/file_system.h"
 
 #include <filesystem>
@@ -47,6 +47,12 @@ class FileSystemTest : public testsupport::FileSystemTest {
   bool linkedFile_ = false;
 
   std::string Drive() const { return root_.substr(0, 2); }  // "C:"
+
+  // `name` in the current directory as a "\\?\" path: of any length, trailing
+  // dots and blanks kept.
+  static std::wstring LongForm(const std::wstring& name) {
+    return L"\\\\?\\" + fs::current_path().wstring() + L"\\" + name;
+  }
 };
 
 TEST_F(FileSystemTest, SearchMatchesEitherCaseAndGivesByteOrder) {
@@ -160,17 +166,26 @@ TEST_F(FileSystemTest, IdentityIsTheFileWhateverTheNameSaysOfIt) {
   EXPECT_TRUE(platform::CloseOutputFile(log));
 }
 
-// Names found and given are bytes of the console's code page (ä is 0x84, ß
-// 0xE1), like every other text of the program.
-TEST_F(FileSystemTest, NamesAreInTheOemCodePage) {
-  platform::PrepareProcess();
-  const HANDLE file = CreateFileW(L"\u00e4rger.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "under wine: a UTF-8 locale is needed (LC_ALL=C.UTF-8)";
-  CloseHandle(file);
-  EXPECT_EQ(Found("*.txt", platform::kPlainDatasets), (Names{"\x84rger.txt 20"}));
-  EXPECT_TRUE(platform::DatasetExists("\x84rger.txt"));
+// Names found and given are generalised UTF-8 of the names the directory
+// holds, unchanged: other characters and trailing dots. (Names with unpaired
+// surrogates, which NTFS holds, cannot be made under wine, whose names are
+// UTF-8 on the Unix side; their conversion is tested in unicode_text_test.)
+TEST_F(FileSystemTest, NamesAreUtf8WithoutLoss) {
+  for (const std::wstring& name : {std::wstring(L"\u00e4rger.txt"), std::wstring(L"\u20ac.txt"), std::wstring(L"dot.")}) {
+    // Through "\\?\", which keeps the trailing dot.
+    const HANDLE file = CreateFileW(LongForm(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "under wine: a UTF-8 locale is needed (LC_ALL=C.UTF-8)";
+    CloseHandle(file);
+  }
+  EXPECT_EQ(Found("*", platform::kPlainDatasets),
+            (Names{"dot. 20", "\xC3\xA4rger.txt 20", "\xE2\x82\xAC.txt 20"}));
+  for (const char* name : {"\xC3\xA4rger.txt", "\xE2\x82\xAC.txt", "dot.", "\xC3\x84RGER.TXT"}) {
+    EXPECT_TRUE(platform::DatasetExists(name)) << name;
+  }
+  EXPECT_FALSE(platform::DatasetExists("dot"));
+  EXPECT_FALSE(platform::DatasetExists("\x84rger.txt")) << "no generalised UTF-8";
   platform::OutputFile log;
-  ASSERT_TRUE(platform::CreateOutputFile(log, "gro\xE1.log"));
+  ASSERT_TRUE(platform::CreateOutputFile(log, "gro\xC3\x9F.log"));
   EXPECT_TRUE(platform::CloseOutputFile(log));
   EXPECT_NE(GetFileAttributesW(L"gro\u00df.log"), INVALID_FILE_ATTRIBUTES);
 }
@@ -183,29 +198,37 @@ TEST_F(FileSystemTest, ProgramPathIsTheRunningExecutable) {
   EXPECT_EQ(View(path), module);
 }
 
-// The file functions take paths up to MAX_PATH: a longer one is reported,
-// never cut into another.
-TEST_F(FileSystemTest, PathsBeyondTheLongestAreReportedNotCut) {
+// Paths have no length limit of their own: a directory far beyond MAX_PATH
+// is entered, searched and named whole, while the process's own current
+// directory stays where the system can take it.
+TEST_F(FileSystemTest, PathsBeyondMaxPathAreReachedWhole) {
   std::string deep;
-  for (int i = 0; i < 8; ++i) {
-    deep += std::string(30, static_cast<char>('a' + i)) + "\\";
+  for (int i = 0; i < 10; ++i) {
+    deep += (i == 0 ? "" : "\\") + std::string(30, static_cast<char>('a' + i));
+    ASSERT_TRUE(CreateDirectoryW(LongForm(fs::path(deep).wstring()).c_str(), nullptr));
   }
-  std::error_code error;
-  if (!fs::create_directories(deep, error)) {
-    GTEST_SKIP() << "this system takes no path that long";
-  }
-  ASSERT_GT(root_.size() + 1 + deep.size(), platform::kPathTextCapacity);
+  const std::string full = root_ + "\\" + deep;
+  ASSERT_GT(full.size(), std::size_t{MAX_PATH});
+  EXPECT_TRUE(platform::DirectoryExists(deep.c_str()));
   platform::PathText directory;
   platform::PathText namePart;
-  platform::SplitPath((deep + "b.txt").c_str(), directory, namePart);
-  EXPECT_EQ(View(directory), "");
-  EXPECT_EQ(fs::current_path().string(), root_);
+  platform::SplitPath((deep + "\\b.txt").c_str(), directory, namePart);
+  EXPECT_EQ(View(directory), full);
   ASSERT_TRUE(platform::ChangeDirectory(deep.c_str()));
-  EXPECT_FALSE(platform::CurrentDirectory(directory));
-  EXPECT_EQ(View(directory), "");
+  EXPECT_EQ(fs::current_path().string(), root_);
+  ASSERT_TRUE(platform::CurrentDirectory(directory));
+  EXPECT_EQ(View(directory), full);
+  platform::OutputFile file;
+  ASSERT_TRUE(platform::CreateOutputFile(file, "b.txt"));
+  EXPECT_TRUE(platform::CloseOutputFile(file));
+  EXPECT_EQ(Found("*", platform::kPlainDatasets), (Names{"b.txt 20"}));
   platform::PathText fullPath;
-  EXPECT_FALSE(platform::FullPath("b.txt", fullPath));
-  EXPECT_EQ(View(fullPath), "");
+  EXPECT_TRUE(platform::FullPath("b.txt", fullPath));
+  EXPECT_EQ(View(fullPath), full + "\\b.txt");
+  EXPECT_TRUE(platform::DatasetExists((full + "\\b.txt").c_str()));
+  ASSERT_TRUE(platform::ChangeDirectory(root_.c_str()));
+  ASSERT_TRUE(platform::CurrentDirectory(directory));
+  EXPECT_EQ(View(directory), root_);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // What the console and the command line are on Windows: lines that end in CR
-// LF, and parameters in the console's code page.
+// LF, and parameters and redirected output in UTF-8.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -37,21 +37,48 @@ TEST(WindowsConsole, LinesEndInCrLf) {
   EXPECT_EQ(console.substr(console.size() - closing.size()), closing);
 }
 
-// The command line is read as wide text and converted to the OEM code page:
-// « and » (0xAB and 0xBB in the ANSI code page that starts the program here)
-// arrive as 0xAE and 0xAF and select a directory with its subdirectories.
-TEST(WindowsProgram, ParametersArriveInTheConsoleCodePage) {
+// The command line is read as wide text and kept as UTF-8, without loss: «
+// and » select a directory with its subdirectories, and redirected output is
+// UTF-8.
+TEST(WindowsProgram, ParametersArriveWithoutLossAndRedirectedOutputIsUtf8) {
   ScratchDir scratch;
   std::filesystem::create_directories(scratch.Path("data\\sub"));
   testsupport::WriteFile(scratch.Path("data\\sub\\a.txt"), "plain");
   const testsupport::ProgramResult result = testsupport::RunProgramBinary(
-      {"0", "log.txt", "\xAB" "data\xBB", "1", "1", "key", "0"}, "", scratch.path);
+      {"0", "log.txt", "\xC2\xAB" "data\xC2\xBB", "1", "1", "key", "0"}, "", scratch.path);
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_NE(result.output.find("The datasets of the directory \xAF" "data\xAE\n"
+  EXPECT_NE(result.output.find("The datasets of the directory \xC2\xBB" "data\xC2\xAB\n"
                                " and these of all subdirectories of lower steps will be processed."),
             std::string::npos)
       << result.output;
   EXPECT_NE(testsupport::ReadFile(scratch.Path("data\\sub\\a.txt")), "plain");
+}
+
+// A key character is the byte the machine's OEM code page gives it, as keys
+// typed on Windows have always been (ä is 0x84 in 437 and 850); one the code
+// page lacks makes the key invalid, never "?". The log is UTF-8 with a BOM.
+TEST(WindowsProgram, KeyCharactersAreOemBytesAndTheLogIsUtf8WithABom) {
+  ScratchDir scratch;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    testsupport::WriteFile(scratch.Path(name), "plain text");
+  }
+  const auto run = [&](const std::string& dataset, const std::string& charset, const std::string& key) {
+    return testsupport::RunProgramBinary({"0", "log.txt", dataset, "1", charset, key, "0"}, "", scratch.path);
+  };
+  run("a.txt", "1", "\xC3\xA4");  // ä
+  run("b.txt", "2", "84");
+  EXPECT_NE(testsupport::ReadFile(scratch.Path("a.txt")), "plain text");
+  EXPECT_EQ(testsupport::ReadFile(scratch.Path("a.txt")), testsupport::ReadFile(scratch.Path("b.txt")));
+  const testsupport::ProgramResult euro = run("c.txt", "1", "\xE2\x82\xAC");  // €
+  EXPECT_NE(euro.output.find("code page lacks:\n please enter it in hexadecimal characters or take a key dataset."),
+            std::string::npos)
+      << euro.output;
+  EXPECT_EQ(testsupport::ReadFile(scratch.Path("c.txt")), "plain text");
+  std::filesystem::rename(scratch.Path("c.txt"), std::filesystem::path(scratch.Path("")) / L"\u00e4rger.txt");
+  testsupport::RunProgramBinary({"0", "log.txt", "\xC3\xA4*.txt", "1", "1", "K", "0"}, "", scratch.path);
+  const std::string log = testsupport::ReadFile(scratch.Path("log.txt"));
+  EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(log.find("The dataset \xC2\xBB\xC3\xA4rger.txt\xC2\xAB has been encoded.\r\n"), std::string::npos) << log;
 }
 
 }  // namespace

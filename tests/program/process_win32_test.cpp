@@ -1,5 +1,5 @@
 // What a run does to the process on Windows: other processes of the same user
-// may no longer read its memory, and names are taken in the OEM code page.
+// may no longer read its memory.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ bool Opens(DWORD access) {
   return true;
 }
 
-TEST(WindowsProcess, RunGuardsTheMemoryAndTakesNamesInTheOemCodePage) {
+TEST(WindowsProcess, RunGuardsTheMemory) {
   testsupport::ScratchDir scratch;
   testsupport::DirectoryGuard inScratch(scratch.path);
   testsupport::WriteFile("a.txt", "abc");
@@ -33,7 +33,6 @@ TEST(WindowsProcess, RunGuardsTheMemoryAndTakesNamesInTheOemCodePage) {
   EXPECT_FALSE(Opens(PROCESS_VM_WRITE | PROCESS_VM_OPERATION));
   EXPECT_FALSE(Opens(PROCESS_CREATE_THREAD));
   EXPECT_TRUE(Opens(PROCESS_TERMINATE | SYNCHRONIZE)) << "the user may still end it";
-  EXPECT_FALSE(AreFileApisANSI());
 }
 
 }  // namespace

@@ -104,16 +104,41 @@ void SendInterrupt() {
   EXPECT_TRUE(noted());
 }
 
-void RemoveTree(const std::string& path) {
-  // Read-only entries are taken off their attribute first: Windows deletes
-  // no read-only file.
-  namespace fs = std::filesystem;
-  std::error_code ignored;
-  for (fs::recursive_directory_iterator entry(path, ignored), end; !ignored && entry != end;
-       entry.increment(ignored)) {
-    SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+namespace {
+
+// Removes `path` (a "\\?\" path: any length, trailing dots and blanks kept)
+// and everything below it; links are removed, not followed.
+void RemoveWideTree(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return;
   }
-  fs::remove_all(path, ignored);
+  // Windows deletes no read-only entry.
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    DeleteFileW(path.c_str());
+    return;
+  }
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") {
+          RemoveWideTree(path + L"\\" + name);
+        }
+      } while (FindNextFileW(find, &entry));
+      FindClose(find);
+    }
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path) {
+  RemoveWideTree(L"\\\\?\\" + std::filesystem::absolute(path).wstring());
 }
 
 void MakeSystemEntry(const std::string& path) {

@@ -5,7 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/oem_text.h"
+
 namespace testsupport {
+
+// The character set of the real program's texts as RunProgramBinary starts
+// it in the "C" locale: the code page on POSIX, UTF-8 on Windows (where the
+// program writes UTF-8 whenever its output is redirected).
+extern const platform::TextCharset kStartedProgramCharset;
 
 struct ProgramResult {
   int exitStatus = -1;  // -1 when the program did not exit normally

@@ -10,6 +10,8 @@
 
 namespace testsupport {
 
+const platform::TextCharset kStartedProgramCharset = platform::TextCharset::CodePage;
+
 ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const std::string& input,
                                const std::string& directory, const std::string& locale) {
   std::FILE* in = TemporaryFileWith(input);

@@ -3,12 +3,16 @@
 #include <io.h>
 
 #include <cstdio>
+#include <string>
 
+#include "platform/unicode_text.h"
 #include "platform/win32_io.h"
 
 #include "support/dialog_run.h"
 
 namespace testsupport {
+
+const platform::TextCharset kStartedProgramCharset = platform::TextCharset::Utf8;
 
 namespace {
 
@@ -38,8 +42,9 @@ HANDLE InheritableHandle(std::FILE* file) {
 
 }  // namespace
 
-// The locale is a POSIX matter: the program on Windows speaks the console's
-// code page whatever the locale.
+// The locale is a POSIX matter: the program on Windows takes its parameters as
+// wide text and writes redirected output in UTF-8 whatever the locale.
+// Parameters and directory are UTF-8.
 ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const std::string& input,
                                const std::string& directory, const std::string& /*locale*/) {
   std::string commandLine = Quoted(TARVEX5_BINARY);
@@ -48,7 +53,14 @@ ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const
   }
   std::FILE* in = TemporaryFileWith(input);
   std::FILE* out = TemporaryFileWith("");
-  STARTUPINFOA startup{};
+  // Parameters are UTF-8, as the program keeps them; the command line is wide.
+  std::wstring wideLine(commandLine.size(), L'\0');
+  wideLine.resize(platform::Utf8ToUtf16(commandLine, reinterpret_cast<char16_t*>(wideLine.data()),
+                                        wideLine.size()));
+  std::wstring wideDirectory(directory.size(), L'\0');
+  wideDirectory.resize(platform::Utf8ToUtf16(directory, reinterpret_cast<char16_t*>(wideDirectory.data()),
+                                             wideDirectory.size()));
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = InheritableHandle(in);
@@ -56,8 +68,8 @@ ProgramResult RunProgramBinary(const std::vector<std::string>& parameters, const
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
   ProgramResult result;
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                     directory.c_str(), &startup, &process)) {
+  if (CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr, wideDirectory.c_str(),
+                     &startup, &process)) {
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 0;
     if (GetExitCodeProcess(process.hProcess, &status)) {
