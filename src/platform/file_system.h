@@ -54,8 +54,9 @@ inline constexpr std::uint8_t kDirectoriesAndDatasets = 0x10;
 inline constexpr char kSeparator = kNativePaths.separator;
 
 // One running search. Its matches are taken when the search starts and given
-// in ascending byte order of their names, so that the same directory content
-// always gives the same order wherever it was copied. The matches are held in
+// in the order of platform/name_order.h (CompareNames), the same on every
+// platform, so that the same directory content always gives the same order
+// wherever it was copied. The matches are held in
 // storage owned by the record (one allocation per search, with the searched
 // directory kept open so that changing the current directory meanwhile does no
 // harm) until the search ends or CloseSearch; a record is not copied.
