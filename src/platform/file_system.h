@@ -71,8 +71,8 @@ struct SearchRecord {
 // Starts a search for `pattern`: an optional directory part and a name part
 // that may hold the wild cards "*" (any sequence) and "?" (one character);
 // "*.*" matches every name (see MatchesPattern in platform/path_text.h).
-// Matching is case-sensitive on POSIX and ignores the case of ASCII letters on
-// Windows (MatchesPattern). Entries are filtered by `filter` as described
+// Wild cards match characters, not bytes; matching is case-sensitive on POSIX
+// and ignores the case of every letter on Windows (MatchesPattern). Entries are filtered by `filter` as described
 // above; "." and ".." are reported like directories. Any earlier search of the
 // record is closed first. Returns true and fills name and attributes when an
 // entry was found; false (name empty) when none was, when the directory part
