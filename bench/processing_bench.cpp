@@ -16,10 +16,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "dialog/processing.h"
 #include "dialog/run_state.h"
-#include "dialog/schedule_ahead.h"
 #include "platform/intro_screen.h"
+#include "processing/processed_files.h"
+#include "processing/processing.h"
+#include "processing/schedule_ahead.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "dialog/driver.h"
 #include "platform/process.h"
+#include "program/driver.h"
 
 int main(int argc, char** argv) {
   constexpr const char kThreadsOption[] = "--threads=";

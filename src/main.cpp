@@ -1,5 +1,5 @@
-#include "dialog/driver.h"
 #include "platform/process.h"
+#include "program/driver.h"
 
 int main(int argc, char** argv) {
   const platform::ProgramArguments arguments = platform::TakeProgramArguments(argc, argv);

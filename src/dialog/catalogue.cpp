@@ -13,8 +13,8 @@ constexpr std::size_t kCount = static_cast<std::size_t>(Msg::Count);
 constexpr const char* kUtf8Texts[kCount][2] = {
 #define TARVEX5_MESSAGE(id, english, german) {english, german},
 #include "dialog/messages.def"
-#include "key/messages.def"
-#include "overlay/messages.def"
+#include "dialog/key_messages.def"
+#include "dialog/overlay_messages.def"
 #undef TARVEX5_MESSAGE
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 // The message catalogue: every text the program shows, in English and German,
 // as bytes of the console code page. The texts are listed, one line each, in
-// the messages.def file of the subsystem that writes them.
+// the .def files beside it: messages.def for the dialog, the selection and the
+// processing run, key_messages.def and overlay_messages.def for those phases.
 
 #include <cstdint>
 #include <string_view>
@@ -11,8 +12,8 @@ namespace dialog {
 enum class Msg : std::uint16_t {
 #define TARVEX5_MESSAGE(id, english, german) id,
 #include "dialog/messages.def"
-#include "key/messages.def"
-#include "overlay/messages.def"
+#include "dialog/key_messages.def"
+#include "dialog/overlay_messages.def"
 #undef TARVEX5_MESSAGE
   Count
 };

@@ -206,4 +206,20 @@ void EndProgram(RunState& state) {
   WriteConsoleLine(state, closing);
 }
 
+Flow AskModeMenu(RunState& state, const Msg* lines, int lineCount, AllowedAnswers allowed,
+                 std::uint8_t& mode) {
+  EmptyConsoleLine(state);
+  int answer = 0;
+  if (ReadMenuAnswer(state, lines, lineCount, allowed, answer) == Flow::Stop) {
+    return Flow::Stop;
+  }
+  if (answer == 9) {
+    TerminateProgram(state);
+    return Flow::Stop;
+  }
+  mode = static_cast<std::uint8_t>(answer);
+  EmptyConsoleLine(state);
+  return Flow::Go;
+}
+
 }  // namespace dialog

@@ -93,4 +93,12 @@ void TerminateProgram(RunState& state);
 // console, and the log closed.
 void EndProgram(RunState& state);
 
+// A menu whose answer 9 terminates the program, after an empty console line:
+// the `lineCount` lines of `lines`, answers from `allowed` (9 among them).
+// Another answer is stored in `mode` and followed by an empty console line.
+// Stop after 9 (with the termination line) or at the end of the input, with
+// `mode` unchanged.
+[[nodiscard]] Flow AskModeMenu(RunState& state, const Msg* lines, int lineCount,
+                               AllowedAnswers allowed, std::uint8_t& mode);
+
 }  // namespace dialog

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "cipher/cipher_state.h"
-#include "dialog/processed_files.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
@@ -40,6 +39,14 @@ struct OverlayInfo {
   std::int64_t infoCount = 0;      // information characters read so far (a dataset may hold many)
 };
 
+// The files processed in this run, by identity: an open-addressing hash
+// table in one array that grows with the selection (processing/processed_files.h).
+struct ProcessedFiles {
+  platform::FileIdentity* slots = nullptr;  // `known` marks a used slot
+  std::size_t capacity = 0;                 // slots, a power of two (or 0)
+  std::size_t count = 0;                    // used slots
+};
+
 // The progress figure of the dataset being processed, on the console only.
 struct ProgressState {
   int afterMs = -1;          // a dataset taking longer shows the figure; -1: never (no terminal)
@@ -49,6 +56,14 @@ struct ProgressState {
   std::int64_t startMs = 0;  // when the announcement was written
   std::int64_t drawnMs = 0;  // when the figure was last drawn
 };
+
+// EntryState values, shared by the key entry and the overlay entry.
+inline constexpr std::uint8_t kHiddenFirst = 0;    // keyboard without echo, first input
+inline constexpr std::uint8_t kShown = 1;          // keyboard once with echo
+inline constexpr std::uint8_t kFromDataset = 2;    // via a key dataset
+inline constexpr std::uint8_t kFromParameter = 3;  // parameter 6 held the key
+inline constexpr std::uint8_t kHiddenControl = 10; // keyboard without echo, control input
+inline constexpr std::uint8_t kOpen = 255;         // nothing chosen yet, or finished
 
 struct RunState {
   // The program's surroundings.

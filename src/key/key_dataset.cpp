@@ -1,7 +1,7 @@
 // The key dataset: its name (from parameter 6, typed twice without echo or
 // once with echo) and the key read from it in ASCII or hexadecimal.
+#include "dialog/dataset_name.h"
 #include "dialog/output.h"
-#include "key/dataset_name.h"
 #include "key/key_steps.h"
 #include "platform/text_dataset.h"
 
@@ -24,7 +24,7 @@ constexpr Msg kNameModeMenu[] = {Msg::NameModeQuestion, Msg::ModeTwiceHidden,
                                  Msg::ModeSecondForControl, Msg::NameModeOnceShown,
                                  Msg::MenuTerminate};
 
-constexpr DatasetNameTexts kKeyDatasetTexts = {
+constexpr dialog::DatasetNameTexts kKeyDatasetTexts = {
     .modeMenu = kNameModeMenu,
     .modeMenuLines = 5,
     .twiceFirst1 = Msg::KeyNameFirst1,

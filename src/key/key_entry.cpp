@@ -1,7 +1,7 @@
 #include "key/key_entry.h"
 
+#include "dialog/dataset_name.h"
 #include "dialog/output.h"
-#include "key/dataset_name.h"
 #include "key/key_steps.h"
 #include "platform/file_system.h"
 
@@ -100,7 +100,7 @@ void TakeKeyParameter(RunState& state) {
     valid = platform::DatasetExists(platform::NameOf(state.ParameterText));
     if (valid) {
       state.EntryState = kFromDataset;
-      state.KeyNameMode = kNameFromParameter;
+      state.KeyNameMode = dialog::kNameFromParameter;
       state.KeyDatasetName = state.ParameterText;
     }
   } else {
@@ -163,22 +163,6 @@ void WriteUnbalancedLine(RunState& state) {
   dialog::Add(line, state, Msg::UnbalancedHex);
   dialog::Add(line, state, Msg::NullDigitCompleted);
   dialog::WriteBothLine(state, line);
-}
-
-Flow AskModeMenu(RunState& state, const Msg* lines, int lineCount, dialog::AllowedAnswers allowed,
-                 std::uint8_t& mode) {
-  dialog::EmptyConsoleLine(state);
-  int answer = 0;
-  if (dialog::ReadMenuAnswer(state, lines, lineCount, allowed, answer) == Flow::Stop) {
-    return Flow::Stop;
-  }
-  if (answer == 9) {
-    dialog::TerminateProgram(state);
-    return Flow::Stop;
-  }
-  mode = static_cast<std::uint8_t>(answer);
-  dialog::EmptyConsoleLine(state);
-  return Flow::Go;
 }
 
 void WidenKey(std::uint8_t (&initialKey)[kKeySize + 1], std::int16_t& keyLength) {

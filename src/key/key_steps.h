@@ -18,13 +18,13 @@ inline constexpr int kMaxHexDigits = 2 * kKeySize;    // two digits per key byte
 inline constexpr std::uint8_t kAscii = 1;             // KeyCharset values
 inline constexpr std::uint8_t kHexadecimal = 2;
 
-// EntryState values.
-inline constexpr std::uint8_t kHiddenFirst = 0;    // keyboard without echo, first input
-inline constexpr std::uint8_t kShown = 1;          // keyboard once with echo
-inline constexpr std::uint8_t kFromDataset = 2;    // via a key dataset
-inline constexpr std::uint8_t kFromParameter = 3;  // parameter 6 held the key
-inline constexpr std::uint8_t kHiddenControl = 10; // keyboard without echo, control input
-inline constexpr std::uint8_t kOpen = 255;         // nothing chosen yet, or finished
+// The EntryState values (kHiddenFirst ... kOpen) are the run record's.
+using dialog::kFromDataset;
+using dialog::kFromParameter;
+using dialog::kHiddenControl;
+using dialog::kHiddenFirst;
+using dialog::kOpen;
+using dialog::kShown;
 
 // The key of an empty key (two empty lines, an empty key dataset). Fixed for
 // good: what was encoded with an empty key decodes only with this value.
@@ -47,15 +47,6 @@ void WidenKey(std::uint8_t (&initialKey)[kKeySize + 1], std::int16_t& keyLength)
 // the next EntryState (10 after a first input, 255 when the key is complete,
 // 0 or 1 again after an error that is to be repeated).
 [[nodiscard]] dialog::Flow RunKeyboardPass(dialog::RunState& state);
-
-// A menu whose answer 9 terminates the program, after an empty console line:
-// the `lineCount` lines of `lines`, answers from `allowed` (9 among them).
-// Another answer is stored in `mode` and followed by an empty console line.
-// Stop after 9 (with the termination line) or at the end of the input, with
-// `mode` unchanged.
-[[nodiscard]] dialog::Flow AskModeMenu(dialog::RunState& state, const dialog::Msg* lines,
-                                       int lineCount, dialog::AllowedAnswers allowed,
-                                       std::uint8_t& mode);
 
 // The key dataset (EntryState 2): asks for its name unless KeyNameMode is 2,
 // reads the key, sets KeyDatasetName to its full path and EntryState to 255.

@@ -1,8 +1,8 @@
 // The key typed at the keyboard: one pass of the first input, the control
 // input or the input with echo.
+#include "dialog/console_input.h"
 #include "dialog/output.h"
 #include "dialog/questions.h"
-#include "key/console_input.h"
 #include "key/key_steps.h"
 #include "platform/console.h"
 

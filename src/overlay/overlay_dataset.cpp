@@ -1,7 +1,7 @@
 // The overlay dataset: its name (from parameter 12, typed twice without echo
 // or once with echo) and the overlay information read from it.
+#include "dialog/dataset_name.h"
 #include "dialog/output.h"
-#include "key/dataset_name.h"
 #include "overlay/overlay_steps.h"
 
 namespace overlay {
@@ -16,7 +16,7 @@ constexpr Msg kNameModeMenu[] = {Msg::OverlayNameModeQuestion1, Msg::OverlayName
                                  Msg::OverlayModeTwiceHidden, Msg::OverlayModeForControl,
                                  Msg::OverlayNameModeOnceShown, Msg::MenuTerminate};
 
-constexpr key::DatasetNameTexts kOverlayDatasetTexts = {
+constexpr dialog::DatasetNameTexts kOverlayDatasetTexts = {
     .modeMenu = kNameModeMenu,
     .modeMenuLines = 6,
     .twiceFirst1 = Msg::OverlayNameFirst1,
@@ -34,7 +34,7 @@ constexpr key::DatasetNameTexts kOverlayDatasetTexts = {
 
 Flow ReadFromDataset(RunState& state) {
   platform::TextDataset dataset;
-  if (key::OpenDatasetByFullPath(state, kOverlayDatasetTexts, state.OverlayDatasetName, dataset) ==
+  if (dialog::OpenDatasetByFullPath(state, kOverlayDatasetTexts, state.OverlayDatasetName, dataset) ==
       Flow::Stop) {
     return Flow::Stop;
   }
@@ -54,16 +54,16 @@ Flow ReadFromDataset(RunState& state) {
   }
   platform::CloseTextDataset(dataset);
   if (failed) {
-    return key::ReportDatasetUnreadable(state, kOverlayDatasetTexts, state.OverlayDatasetName);
+    return dialog::ReportDatasetUnreadable(state, kOverlayDatasetTexts, state.OverlayDatasetName);
   }
-  state.EntryState = key::kOpen;
+  state.EntryState = dialog::kOpen;
   return Flow::Go;
 }
 
 }  // namespace
 
 Flow ReadOverlayDataset(RunState& state) {
-  if (key::EnterDatasetName(state, kOverlayDatasetTexts, state.OverlayNameMode,
+  if (dialog::EnterDatasetName(state, kOverlayDatasetTexts, state.OverlayNameMode,
                             state.OverlayDatasetName, state.OverlayNameControl) == Flow::Stop) {
     return Flow::Stop;
   }

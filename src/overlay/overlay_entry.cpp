@@ -2,9 +2,9 @@
 // user chooses, and the keyboard passes with their control input.
 #include <cstring>
 
+#include "dialog/console_input.h"
+#include "dialog/dataset_name.h"
 #include "dialog/output.h"
-#include "key/console_input.h"
-#include "key/dataset_name.h"
 #include "overlay/overlay_steps.h"
 #include "overlay/overlay_text.h"
 #include "platform/console.h"
@@ -29,7 +29,7 @@ void RestoreKey(RunState& state) {
 }
 
 bool Hidden(const RunState& state) {
-  return state.EntryState == key::kHiddenFirst || state.EntryState == key::kHiddenControl;
+  return state.EntryState == dialog::kHiddenFirst || state.EntryState == dialog::kHiddenControl;
 }
 
 // Parameter 12: the information itself, or "(name)" naming an overlay
@@ -44,8 +44,8 @@ void TakeInformationParameter(RunState& state) {
     dialog::TakeBracketed(state, kDatasetClosing);
     if (platform::DatasetExists(platform::NameOf(state.ParameterText))) {
       state.OverlayDatasetName = state.ParameterText;
-      state.EntryState = key::kFromDataset;
-      state.OverlayNameMode = key::kNameFromParameter;
+      state.EntryState = dialog::kFromDataset;
+      state.OverlayNameMode = dialog::kNameFromParameter;
     } else {
       state.askFlag = true;
       dialog::ReportInvalidParameter(state);
@@ -58,7 +58,7 @@ void TakeInformationParameter(RunState& state) {
   reader.text = platform::View(state.ParameterText).substr(0, platform::kShortTextCapacity);
   const ParseResult result = ParseOverlayInfo(state, reader);
   if (result.end == ParseEnd::Complete) {
-    state.EntryState = key::kFromParameter;
+    state.EntryState = dialog::kFromParameter;
   } else {
     WriteInfoMessage(state, InfoSource::Parameter, result);
   }
@@ -69,7 +69,7 @@ Flow AskEntryMode(RunState& state) {
                                   Msg::OverlayModeForControl, Msg::OverlayModeOnceShown,
                                   Msg::OverlayModeDataset, Msg::MenuTerminate};
   RestoreKey(state);
-  return key::AskModeMenu(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), state.EntryState);
+  return dialog::AskModeMenu(state, kMenu, 6, dialog::Answers({0, 1, 2, 9}), state.EntryState);
 }
 
 void WriteRequest(RunState& state) {
@@ -79,8 +79,8 @@ void WriteRequest(RunState& state) {
       Msg::OverlayRequestHexCharacter, Msg::OverlayRequestHexHex, Msg::OverlayRequestHexDec,
       Msg::OverlayRequestBytestring};
   dialog::SayConsole(state, kRequests[state.overlay.form - 1]);
-  const Msg end = state.EntryState == key::kHiddenFirst     ? Msg::OverlayEndFirst
-                  : state.EntryState == key::kHiddenControl ? Msg::OverlayEndControl
+  const Msg end = state.EntryState == dialog::kHiddenFirst     ? Msg::OverlayEndFirst
+                  : state.EntryState == dialog::kHiddenControl ? Msg::OverlayEndControl
                                                             : Msg::OverlayEndShown;
   dialog::SayConsole(state, end);
 }
@@ -89,7 +89,7 @@ void WriteRequest(RunState& state) {
 // readable colours again, input typed in clear is wiped off the screen.
 void UncoverScreen(RunState& state) {
   if (Hidden(state)) {
-    key::RestoreInput(state);
+    dialog::RestoreInput(state);
   } else {
     platform::ClearScreen(state.console);
   }
@@ -103,20 +103,20 @@ Flow ReportError(RunState& state, const ParseResult& result) {
     return Flow::Stop;
   }
   dialog::SayBoth(state, Msg::ReenterOverlay);
-  if (state.EntryState == key::kHiddenControl) {
-    state.EntryState = key::kHiddenFirst;
+  if (state.EntryState == dialog::kHiddenControl) {
+    state.EntryState = dialog::kHiddenFirst;
   }
   return Flow::Go;
 }
 
 Flow ReportMismatch(RunState& state) {
-  key::RestoreInput(state);
+  dialog::RestoreInput(state);
   SayLines(state, Msg::OverlayInputsDiffer);
   if (dialog::AskRepeatOrTerminate(state, FailedInput::Secret) == Flow::Stop) {
     return Flow::Stop;
   }
   dialog::SayConsole(state, Msg::ReenterOverlay);
-  state.EntryState = key::kHiddenFirst;
+  state.EntryState = dialog::kHiddenFirst;
   return Flow::Go;
 }
 
@@ -124,38 +124,38 @@ Flow ReportMismatch(RunState& state) {
 // byte says so where it can be read: after the clear screen of an input in
 // clear, not before it.
 void FinishPass(RunState& state, const ParseResult& result) {
-  if (state.EntryState == key::kShown) {
+  if (state.EntryState == dialog::kShown) {
     platform::ClearScreen(state.console);
   }
   if (result.error == InfoError::MissingValue) {
     if (Hidden(state)) {
-      key::RestoreInput(state);
+      dialog::RestoreInput(state);
     }
     WriteInfoMessage(state, InfoSource::Keyboard, result);
   }
   switch (state.EntryState) {
-    case key::kHiddenFirst:
-      state.EntryState = key::kHiddenControl;
+    case dialog::kHiddenFirst:
+      state.EntryState = dialog::kHiddenControl;
       break;
-    case key::kHiddenControl:
-      key::RestoreInput(state);
-      state.EntryState = key::kOpen;
+    case dialog::kHiddenControl:
+      dialog::RestoreInput(state);
+      state.EntryState = dialog::kOpen;
       break;
     default:
-      state.EntryState = key::kOpen;
+      state.EntryState = dialog::kOpen;
       break;
   }
 }
 
 Flow RunEntryLoop(RunState& state) {
-  while (state.EntryState != key::kOpen) {
+  while (state.EntryState != dialog::kOpen) {
     Flow flow = Flow::Go;
     switch (state.EntryState) {
-      case key::kFromDataset:
+      case dialog::kFromDataset:
         flow = ReadOverlayDataset(state);
         break;
-      case key::kFromParameter:
-        state.EntryState = key::kOpen;
+      case dialog::kFromParameter:
+        state.EntryState = dialog::kOpen;
         break;
       default:
         flow = RunOverlayKeyboardPass(state);
@@ -171,18 +171,18 @@ Flow RunEntryLoop(RunState& state) {
 }  // namespace
 
 Flow RunOverlayKeyboardPass(RunState& state) {
-  if (state.EntryState != key::kHiddenControl) {
+  if (state.EntryState != dialog::kHiddenControl) {
     RestoreKey(state);
   }
-  key::RestoreInput(state);
+  dialog::RestoreInput(state);
   dialog::EmptyConsoleLine(state);
   WriteRequest(state);
-  key::ReopenInput(state);
+  dialog::ReopenInput(state);
   if (Hidden(state)) {
-    key::HideInput(state);
+    dialog::HideInput(state);
   }
   state.LineEndCount = 0;
-  key::SkipLineEnds(state);
+  dialog::SkipLineEnds(state);
   InfoReader reader;
   reader.source = InfoSource::Keyboard;
   const ParseResult result = ParseOverlayInfo(state, reader);
@@ -198,10 +198,10 @@ Flow RunOverlayKeyboardPass(RunState& state) {
 
 Flow RunOverlayEntry(RunState& state) {
   std::memcpy(state.KeyBackup, state.InitialKey, sizeof state.KeyBackup);
-  state.EntryState = key::kOpen;
-  state.OverlayNameMode = key::kOpen;
+  state.EntryState = dialog::kOpen;
+  state.OverlayNameMode = dialog::kOpen;
   TakeInformationParameter(state);
-  if (state.EntryState == key::kOpen && AskEntryMode(state) == Flow::Stop) {
+  if (state.EntryState == dialog::kOpen && AskEntryMode(state) == Flow::Stop) {
     return Flow::Stop;
   }
   if (RunEntryLoop(state) == Flow::Stop) {

@@ -18,7 +18,7 @@ bool HexValue(const RunState& state) { return state.overlay.form == 2 || state.o
 // neither a wrong character nor the digits of a number too large.
 bool Masked(const RunState& state, InfoSource source) {
   return source == InfoSource::Keyboard &&
-         (state.EntryState == key::kHiddenFirst || state.EntryState == key::kHiddenControl);
+         (state.EntryState == dialog::kHiddenFirst || state.EntryState == dialog::kHiddenControl);
 }
 
 // "»" c "« ... " n, the frame of the three wrong-character messages.
@@ -108,7 +108,7 @@ void WriteKeyboardMessage(RunState& state, MessageLines& message, const ParseRes
     AddDecimal(message, result.place);
     AddText(message, state, Msg::PositionIgnoredEnd);
     WriteConsole(state, message);
-    if (state.EntryState != key::kHiddenControl) {
+    if (state.EntryState != dialog::kHiddenControl) {
       WriteLog(state, message);
     }
     return;

@@ -175,7 +175,7 @@ bool ApplyOverlayPair(RunState& state, int position, int value) {
       value > info.valueHigh) {
     return true;
   }
-  if (state.EntryState == key::kHiddenControl) {
+  if (state.EntryState == dialog::kHiddenControl) {
     return state.InitialKey[position] == value;
   }
   state.InitialKey[position] = static_cast<std::uint8_t>(value);

@@ -1,6 +1,6 @@
 // The parser of the overlay information: the seven notations, read from the
 // text of parameter 12, the keyboard or an overlay dataset.
-#include "key/console_input.h"
+#include "dialog/console_input.h"
 #include "overlay/overlay_steps.h"
 #include "platform/console.h"
 
@@ -44,8 +44,8 @@ Notation NotationOf(std::uint8_t form) {
 // The keyboard: line ends are skipped before every character; two in a row
 // (an empty line) or the end of the input end the information.
 bool NextTypedCharacter(RunState& state, int& character) {
-  key::SkipLineEnds(state);
-  if (state.LineEndCount == 2 || key::InputAtEnd(state)) {
+  dialog::SkipLineEnds(state);
+  if (state.LineEndCount == 2 || dialog::InputAtEnd(state)) {
     return false;
   }
   state.LineEndCount = 0;

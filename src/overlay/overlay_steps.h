@@ -12,7 +12,6 @@
 
 #include "dialog/questions.h"
 #include "dialog/run_state.h"
-#include "key/key_steps.h"
 #include "platform/text_dataset.h"
 
 namespace overlay {

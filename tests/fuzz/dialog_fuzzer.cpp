@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "dialog/driver.h"
 #include "fuzz_support.h"
+#include "program/driver.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/driver.h"
 #include "platform/console.h"
+#include "program/driver.h"
 #include "support/platform.h"
 
 namespace testsupport {

@@ -1,7 +1,7 @@
 #include "dialog/output.h"
-#include "dialog/phases.h"
 #include "platform/file_system.h"
 #include "platform/intro_screen.h"
+#include "selection/selection.h"
 
 namespace dialog {
 

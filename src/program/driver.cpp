@@ -1,18 +1,19 @@
-#include "dialog/driver.h"
+#include "program/driver.h"
 
 #include <memory>
 #include <type_traits>
 
+#include "dialog/console_input.h"
 #include "dialog/output.h"
-#include "dialog/phases.h"
-#include "dialog/processing.h"
-#include "key/console_input.h"
 #include "key/key_entry.h"
 #include "overlay/overlay.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/wipe.h"
+#include "processing/processing.h"
+#include "program/program_steps.h"
+#include "selection/selection.h"
 
 namespace dialog {
 
@@ -90,7 +91,7 @@ void ForEachKeyField(RunState& state, void (*action)(void*, std::size_t)) {
 // run: the whole record is wiped, which is simpler to keep right than a list.
 void LeaveNoTrace(RunState& state) {
   if (state.console.echoIsOff) {
-    key::RestoreInput(state);
+    RestoreInput(state);
   }
   static_assert(std::is_trivially_destructible_v<RunState>, "RunState is wiped as plain bytes");
   platform::WipeBytes(&state, sizeof state);

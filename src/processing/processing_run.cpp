@@ -2,8 +2,6 @@
 #include <string>
 
 #include "dialog/output.h"
-#include "dialog/processing.h"
-#include "dialog/schedule_ahead.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
@@ -11,6 +9,9 @@
 #include "platform/stamps.h"
 #include "platform/text_dataset.h"
 #include "platform/walk.h"
+#include "processing/processed_files.h"
+#include "processing/processing.h"
+#include "processing/schedule_ahead.h"
 
 namespace dialog {
 

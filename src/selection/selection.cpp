@@ -1,6 +1,6 @@
 #include "dialog/output.h"
-#include "dialog/phases.h"
 #include "platform/file_system.h"
+#include "selection/selection.h"
 
 namespace dialog {
 

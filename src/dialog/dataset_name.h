@@ -13,10 +13,10 @@
 
 #include "dialog/questions.h"
 #include "dialog/run_state.h"
-#include "platform/text_dataset.h"
 #include "platform/short_text.h"
+#include "platform/text_dataset.h"
 
-namespace key {
+namespace dialog {
 
 // Values of the name mode (KeyNameMode, OverlayNameMode); kOpen (255) until
 // the mode is chosen.
@@ -28,24 +28,24 @@ inline constexpr std::uint8_t kNameFromParameter = 2;  // the parameter named th
 // dataset line, the request for a valid name and the end of the run.
 struct DatasetNameTexts {
   // The lines of the name-mode menu (answers 0, 1 and 9).
-  const dialog::Msg* modeMenu;
+  const Msg* modeMenu;
   int modeMenuLines;
   // Name typed twice without echo: the two lines before the first input, the
   // two before the control input, the line when the inputs differ, and the
   // line asking again after that and after the missing dataset line.
-  dialog::Msg twiceFirst1;
-  dialog::Msg twiceFirst2;
-  dialog::Msg twiceSecond1;
-  dialog::Msg twiceSecond2;
-  dialog::Msg namesDiffer;
-  dialog::Msg repeatAfterDiffer;
-  dialog::Msg repeatAfterMissing;
+  Msg twiceFirst1;
+  Msg twiceFirst2;
+  Msg twiceSecond1;
+  Msg twiceSecond2;
+  Msg namesDiffer;
+  Msg repeatAfterDiffer;
+  Msg repeatAfterMissing;
   // Name typed once with echo: the two lines before the input.
-  dialog::Msg once1;
-  dialog::Msg once2;
+  Msg once1;
+  Msg once2;
   // The texts before and after the name of a dataset that cannot be read.
-  dialog::Msg unreadableBegin;
-  dialog::Msg unreadableEnd;
+  Msg unreadableBegin;
+  Msg unreadableEnd;
 };
 
 // Obtains the dataset's name in `name` unless `nameMode` is
@@ -53,7 +53,7 @@ struct DatasetNameTexts {
 // answer), then reads the name in that mode until it names an existing
 // dataset. `control` takes the second input of the hidden mode. An empty
 // name terminates the program.
-[[nodiscard]] dialog::Flow EnterDatasetName(dialog::RunState& state, const DatasetNameTexts& texts,
+[[nodiscard]] Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts,
                                             std::uint8_t& nameMode, platform::PathText& name,
                                             platform::PathText& control);
 
@@ -62,7 +62,7 @@ struct DatasetNameTexts {
 // the one the key material came from. When there is no full path or the
 // dataset cannot be opened, ReportDatasetUnreadable (with the name as entered
 // when there is no full path) and Stop; the dataset is then not open.
-[[nodiscard]] dialog::Flow OpenDatasetByFullPath(dialog::RunState& state,
+[[nodiscard]] Flow OpenDatasetByFullPath(RunState& state,
                                                  const DatasetNameTexts& texts,
                                                  platform::PathText& name, platform::TextDataset& dataset);
 
@@ -70,8 +70,8 @@ struct DatasetNameTexts {
 // material that silently came out shorter would encode with a key nobody can
 // give again. Writes the unreadable line and the no-datasets line (console
 // and log) and the termination line; returns Stop.
-[[nodiscard]] dialog::Flow ReportDatasetUnreadable(dialog::RunState& state,
+[[nodiscard]] Flow ReportDatasetUnreadable(RunState& state,
                                                    const DatasetNameTexts& texts,
                                                    const platform::PathText& name);
 
-}  // namespace key
+}  // namespace dialog

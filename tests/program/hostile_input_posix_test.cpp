@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/driver.h"
-#include "dialog/hostile_input_fixture.h"
+#include "program/driver.h"
+#include "program/hostile_input_fixture.h"
 #include "support/closing_lines.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "key/console_input.h"
+#include "dialog/console_input.h"
 
 #include "platform/console.h"
 
-namespace key {
+namespace dialog {
 
 namespace {
 
@@ -11,7 +11,7 @@ constexpr int kLineFeed = '\n';
 
 }  // namespace
 
-void HideInput(dialog::RunState& state) {
+void HideInput(RunState& state) {
   platform::Console& console = state.console;
   platform::SetCursorVisible(console, false);
   platform::SetHiddenColours(console);
@@ -20,7 +20,7 @@ void HideInput(dialog::RunState& state) {
   (void)platform::SetEcho(console, false);
 }
 
-void RestoreInput(dialog::RunState& state) {
+void RestoreInput(RunState& state) {
   platform::Console& console = state.console;
   (void)platform::SetEcho(console, true);
   platform::MoveToColumnOne(console);
@@ -28,7 +28,7 @@ void RestoreInput(dialog::RunState& state) {
   platform::SetCursorVisible(console, true);
 }
 
-void SkipLineEnds(dialog::RunState& state) {
+void SkipLineEnds(RunState& state) {
   state.crFlag = false;
   while (state.LineEndCount < 2) {
     const int next = platform::PeekByte(state.console);
@@ -48,8 +48,8 @@ void SkipLineEnds(dialog::RunState& state) {
   }
 }
 
-void ReopenInput(dialog::RunState& state) { platform::DiscardTypeAhead(state.console); }
+void ReopenInput(RunState& state) { platform::DiscardTypeAhead(state.console); }
 
-bool InputAtEnd(dialog::RunState& state) { return platform::PeekByte(state.console) < 0; }
+bool InputAtEnd(RunState& state) { return platform::PeekByte(state.console) < 0; }
 
-}  // namespace key
+}  // namespace dialog

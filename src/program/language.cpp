@@ -1,5 +1,5 @@
 #include "dialog/output.h"
-#include "dialog/phases.h"
+#include "program/program_steps.h"
 
 namespace dialog {
 

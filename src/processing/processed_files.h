@@ -10,15 +10,12 @@
 
 #include <cstddef>
 
+#include "dialog/run_state.h"
 #include "platform/file_system.h"
 
 namespace dialog {
 
-struct ProcessedFiles {
-  platform::FileIdentity* slots = nullptr;  // `known` marks a used slot
-  std::size_t capacity = 0;                 // slots, a power of two (or 0)
-  std::size_t count = 0;                    // used slots
-};
+// The record (ProcessedFiles) is a field of the run record.
 
 // True when `identity` was noted before.
 [[nodiscard]] bool WasProcessed(const ProcessedFiles& files, const platform::FileIdentity& identity);

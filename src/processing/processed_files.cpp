@@ -1,4 +1,4 @@
-#include "dialog/processed_files.h"
+#include "processing/processed_files.h"
 
 #include <cstdint>
 #include <new>

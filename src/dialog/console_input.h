@@ -5,31 +5,31 @@
 
 #include "dialog/run_state.h"
 
-namespace key {
+namespace dialog {
 
 // Hides what is typed from now on: the cursor hidden, black on black, the
 // rest of the line cleared and, on a terminal, the echo switched off (input
 // typed before is discarded). Until RestoreInput, a signal that ends the
 // program restores the terminal first.
-void HideInput(dialog::RunState& state);
+void HideInput(RunState& state);
 
 // Undoes HideInput: the cursor to column 1 of its row, light grey on black,
 // the cursor shown and the echo switched on again. Harmless when nothing was
 // hidden.
-void RestoreInput(dialog::RunState& state);
+void RestoreInput(RunState& state);
 
 // Reads the line-end characters (CR or LF) that come next, while
 // `LineEndCount` is below 2 and the input has not ended. CR LF, a lone CR and
 // a lone LF each add 1 to `LineEndCount`; `crFlag` tells whether the last one
 // read was a CR. The caller resets `LineEndCount`. Blocks while a terminal
 // has no further line.
-void SkipLineEnds(dialog::RunState& state);
+void SkipLineEnds(RunState& state);
 
 // "Reopens" the standard input: on a terminal, characters typed ahead are
 // dropped; redirected input is left alone, so that a dialog can be scripted.
-void ReopenInput(dialog::RunState& state);
+void ReopenInput(RunState& state);
 
 // True when the standard input has ended (blocks until a byte or the end).
-[[nodiscard]] bool InputAtEnd(dialog::RunState& state);
+[[nodiscard]] bool InputAtEnd(RunState& state);
 
-}  // namespace key
+}  // namespace dialog

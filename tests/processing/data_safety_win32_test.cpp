@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/data_safety_fixture.h"
-#include "dialog/driver.h"
 #include "platform/dataset_file.h"
+#include "processing/data_safety_fixture.h"
+#include "program/driver.h"
 #include "support/platform.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "dialog/output.h"
-#include "dialog/phases.h"
 #include "platform/intro_screen.h"
+#include "program/program_steps.h"
 
 namespace dialog {
 

@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/data_safety_fixture.h"
-#include "dialog/driver.h"
 #include "platform/dataset_file.h"
 #include "platform/short_text.h"
 #include "platform/walk.h"
+#include "processing/data_safety_fixture.h"
+#include "program/driver.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/driver.h"
+#include "program/driver.h"
 #include "support/closing_lines.h"
 #include "support/dialog_run.h"
 #include "support/program_run.h"

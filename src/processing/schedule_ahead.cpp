@@ -1,4 +1,4 @@
-#include "dialog/schedule_ahead.h"
+#include "processing/schedule_ahead.h"
 
 #include <atomic>
 #include <cassert>
@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "cipher/block_schedule.h"
-#include "dialog/processing.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/wipe.h"
+#include "processing/processing.h"
 
 namespace dialog {
 

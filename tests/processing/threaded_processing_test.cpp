@@ -10,9 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "cipher/cipher_test_support.h"
-#include "dialog/processing.h"
 #include "dialog/run_state.h"
-#include "dialog/schedule_ahead.h"
+#include "processing/processed_files.h"
+#include "processing/processing.h"
+#include "processing/schedule_ahead.h"
 #include "support/dialog_run.h"
 #include "support/platform.h"
 #include "support/scratch_dir.h"

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/hostile_input_fixture.h"
 #include "dialog/output.h"
+#include "program/hostile_input_fixture.h"
 #include "support/closing_lines.h"
 
 namespace {

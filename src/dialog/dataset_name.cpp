@@ -1,23 +1,19 @@
-#include "key/dataset_name.h"
+#include "dialog/dataset_name.h"
 
+#include "dialog/console_input.h"
 #include "dialog/output.h"
-#include "key/console_input.h"
-#include "key/key_steps.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 
-namespace key {
+namespace dialog {
 
 namespace {
 
-using dialog::Flow;
-using dialog::Msg;
-using dialog::RunState;
 
 // One line typed without echo; false at the end of the input.
 bool ReadHiddenLine(RunState& state, platform::PathText& text) {
   HideInput(state);
-  const bool read = dialog::ReadAnswerLine(state, text);
+  const bool read = ReadAnswerLine(state, text);
   RestoreInput(state);
   return read;
 }
@@ -25,29 +21,29 @@ bool ReadHiddenLine(RunState& state, platform::PathText& text) {
 Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::PathText& name,
                    platform::PathText& control) {
   for (;;) {
-    dialog::EmptyConsoleLine(state);
-    dialog::SayConsole(state, texts.twiceFirst1);
-    dialog::SayConsole(state, texts.twiceFirst2);
+    EmptyConsoleLine(state);
+    SayConsole(state, texts.twiceFirst1);
+    SayConsole(state, texts.twiceFirst2);
     if (!ReadHiddenLine(state, name)) {
-      return dialog::Terminate(state);
+      return Terminate(state);
     }
     if (name.length == 0) {
-      dialog::TerminateProgram(state);
+      TerminateProgram(state);
       return Flow::Stop;
     }
-    dialog::SayConsole(state, texts.twiceSecond1);
-    dialog::SayConsole(state, texts.twiceSecond2);
+    SayConsole(state, texts.twiceSecond1);
+    SayConsole(state, texts.twiceSecond2);
     if (!ReadHiddenLine(state, control)) {
-      return dialog::Terminate(state);
+      return Terminate(state);
     }
     if (!(name == control)) {
-      dialog::SayConsole(state, texts.namesDiffer);
-      dialog::SayConsole(state, texts.repeatAfterDiffer);
+      SayConsole(state, texts.namesDiffer);
+      SayConsole(state, texts.repeatAfterDiffer);
     } else if (!platform::DatasetExists(platform::NameOf(name))) {
-      dialog::SayConsole(state, Msg::DatasetMissing);
-      dialog::SayConsole(state, texts.repeatAfterMissing);
+      SayConsole(state, Msg::DatasetMissing);
+      SayConsole(state, texts.repeatAfterMissing);
     } else {
-      dialog::EmptyConsoleLine(state);
+      EmptyConsoleLine(state);
       return Flow::Go;
     }
   }
@@ -55,27 +51,27 @@ Flow TypeNameTwice(RunState& state, const DatasetNameTexts& texts, platform::Pat
 
 // A line typed in clear, then wiped off the screen.
 bool ReadShownLine(RunState& state, platform::PathText& text) {
-  const bool read = dialog::ReadAnswerLine(state, text);
+  const bool read = ReadAnswerLine(state, text);
   platform::ClearScreen(state.console);
   return read;
 }
 
 Flow TypeNameOnce(RunState& state, const DatasetNameTexts& texts, platform::PathText& name) {
-  dialog::EmptyConsoleLine(state);
-  dialog::SayConsole(state, texts.once1);
-  dialog::SayConsole(state, texts.once2);
+  EmptyConsoleLine(state);
+  SayConsole(state, texts.once1);
+  SayConsole(state, texts.once2);
   if (!ReadShownLine(state, name)) {
-    return dialog::Terminate(state);
+    return Terminate(state);
   }
   while (name.length != 0 && !platform::DatasetExists(platform::NameOf(name))) {
-    dialog::SayConsole(state, Msg::DatasetMissing);
-    dialog::SayPrompt(state, Msg::EnterValidDatasetName);
+    SayConsole(state, Msg::DatasetMissing);
+    SayPrompt(state, Msg::EnterValidDatasetName);
     if (!ReadShownLine(state, name)) {
-      return dialog::Terminate(state);
+      return Terminate(state);
     }
   }
   if (name.length == 0) {
-    dialog::TerminateProgram(state);
+    TerminateProgram(state);
     return Flow::Stop;
   }
   return Flow::Go;
@@ -86,7 +82,7 @@ Flow TypeNameOnce(RunState& state, const DatasetNameTexts& texts, platform::Path
 Flow EnterDatasetName(RunState& state, const DatasetNameTexts& texts, std::uint8_t& nameMode,
                       platform::PathText& name, platform::PathText& control) {
   if (nameMode == kOpen &&
-      AskModeMenu(state, texts.modeMenu, texts.modeMenuLines, dialog::Answers({0, 1, 9}),
+      AskModeMenu(state, texts.modeMenu, texts.modeMenuLines, Answers({0, 1, 9}),
                   nameMode) == Flow::Stop) {
     return Flow::Stop;
   }
@@ -111,12 +107,12 @@ Flow OpenDatasetByFullPath(RunState& state, const DatasetNameTexts& texts,
 
 Flow ReportDatasetUnreadable(RunState& state, const DatasetNameTexts& texts,
                              const platform::PathText& name) {
-  dialog::Line line;
-  dialog::AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
-  dialog::WriteBothLine(state, line);
-  dialog::SayBoth(state, Msg::NoDatasetsProcessed);
-  dialog::TerminateProgram(state);
+  Line line;
+  AddFramed(line, state, texts.unreadableBegin, platform::View(name), texts.unreadableEnd);
+  WriteBothLine(state, line);
+  SayBoth(state, Msg::NoDatasetsProcessed);
+  TerminateProgram(state);
   return Flow::Stop;
 }
 
-}  // namespace key
+}  // namespace dialog

@@ -1,12 +1,13 @@
 #include <algorithm>
 
 #include "dialog/output.h"
-#include "dialog/processing.h"
 #include "dialog/progress.h"
-#include "dialog/schedule_ahead.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
+#include "processing/processed_files.h"
+#include "processing/processing.h"
+#include "processing/schedule_ahead.h"
 
 namespace dialog {
 

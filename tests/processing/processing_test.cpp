@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/processing.h"
 #include "dialog/run_state.h"
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/intro_screen.h"
+#include "processing/processing.h"
 #include "support/dialog_run.h"
 #include "support/platform.h"
 #include "support/scratch_dir.h"
