@@ -30,6 +30,7 @@ struct Enumeration {
   std::string walkDirectory;
   PathText pattern;          // name part, wild cards allowed
   platform::TextDataset list;
+  platform::ListCharset listCharset = platform::ListCharset::Unmarked;  // by its byte-order mark
   bool matched = false;      // the last dataset loop found at least one entry
   bool searchFailed = false; // the last dataset loop could not read its directory
 };
@@ -207,8 +208,11 @@ bool PrepareSelection(Enumeration& run) {
       return true;
     case 2:
       (void)platform::FullPath(state.SelectionText.chars, state.ListDatasetPath);
-      return platform::OpenTextDataset(run.list, state.SelectionText.chars) &&
-             platform::PeekDatasetByte(run.list) >= 0;
+      if (!platform::OpenTextDataset(run.list, state.SelectionText.chars)) {
+        return false;
+      }
+      run.listCharset = platform::TakeByteOrderMark(run.list);
+      return platform::PeekDatasetByte(run.list) >= 0;
     default:
       state.directoryCount += 1;
       platform::Assign(run.pattern, "*.*");
@@ -228,7 +232,8 @@ bool PrepareSelection(Enumeration& run) {
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   PathText line;
-  while (!state.interrupted && platform::ReadDatasetLine(run.list, line)) {
+  while (!state.interrupted &&
+         platform::ReadListLine(run.list, run.listCharset, platform::kNativeUnmarkedLines, line)) {
     const std::string_view text = platform::View(line);
     const std::size_t blank = text.find(' ');
     PathText entry;
