@@ -29,6 +29,10 @@ std::int32_t NextUnit(UnitReader& reader) {
   if (reader.rest.empty()) {
     return kEnd;
   }
+  if (const auto byte = static_cast<unsigned char>(reader.rest.front()); byte < 0x80) {
+    reader.rest.remove_prefix(1);
+    return byte;
+  }
   char32_t codePoint = 0;
   const std::size_t length = DecodeUtf8Char(reader.rest, codePoint);
   if (length == 0) {
@@ -49,19 +53,28 @@ std::int32_t Uppercase(std::int32_t unit) {
   return unit >= 0 && unit < kStrayByte ? UppercaseUnit(static_cast<char16_t>(unit)) : unit;
 }
 
-// Compares the units of `a` and `b`, each first mapped by `map`.
-template <typename Map>
-int CompareUnits(std::string_view a, std::string_view b, Map map) {
+// Compares `a` and `b` unit by unit after the uppercase mapping; where they
+// are equal so, the first unit that differs exactly decides.
+int CompareUnits(std::string_view a, std::string_view b) {
   UnitReader left{a};
   UnitReader right{b};
+  int exact = 0;
   for (;;) {
-    const std::int32_t l = map(NextUnit(left));
-    const std::int32_t r = map(NextUnit(right));
-    if (l != r) {
-      return l < r ? -1 : 1;
+    const std::int32_t l = NextUnit(left);
+    const std::int32_t r = NextUnit(right);
+    if (l == r) {
+      if (l == kEnd) {
+        return exact;
+      }
+      continue;
     }
-    if (l == kEnd) {
-      return 0;
+    const std::int32_t upperL = Uppercase(l);
+    const std::int32_t upperR = Uppercase(r);
+    if (upperL != upperR) {
+      return upperL < upperR ? -1 : 1;
+    }
+    if (exact == 0) {
+      exact = l < r ? -1 : 1;
     }
   }
 }
@@ -78,11 +91,8 @@ char32_t UppercaseCodePoint(char32_t codePoint) {
 }
 
 int CompareNames(std::string_view a, std::string_view b) {
-  if (const int folded = CompareUnits(a, b, Uppercase); folded != 0) {
-    return folded;
-  }
-  if (const int exact = CompareUnits(a, b, [](std::int32_t unit) { return unit; }); exact != 0) {
-    return exact;
+  if (const int units = CompareUnits(a, b); units != 0) {
+    return units;
   }
   const int bytes = a.compare(b);
   return bytes < 0 ? -1 : (bytes > 0 ? 1 : 0);
