@@ -182,6 +182,14 @@ void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg
   WriteFramedTo(state, WriteLogBytes, View(start), name, View(end), "\r\n");
 }
 
+void WriteFramedLogLine(RunState& state, Msg before, std::string_view name, Msg after) {
+  Line start;
+  Add(start, state, before);
+  Line end;
+  Add(end, state, after);
+  WriteFramedTo(state, WriteLogBytes, View(start), name, View(end), "\r\n");
+}
+
 void WriteLogOwnText(RunState& state, std::string_view text) {
   // In pieces that fit a line however many bytes each character takes.
   constexpr std::size_t kPiece = kLineCapacity / platform::kMaxOwnCharBytes;

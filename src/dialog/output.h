@@ -68,6 +68,8 @@ void WriteBothLine(RunState& state, const Line& line);
 // `after` as one line to both streams, however long `name` is: the path of a
 // directory deep in a tree may be longer than a Line holds.
 void WriteFramedBothLine(RunState& state, Msg before, std::string_view name, Msg after);
+// The same line to the log alone.
+void WriteFramedLogLine(RunState& state, Msg before, std::string_view name, Msg after);
 // Writes the program's own text `text` (code-page bytes) to the log in the
 // run's character set, without adding a line end.
 void WriteLogOwnText(RunState& state, std::string_view text);

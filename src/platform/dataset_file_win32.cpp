@@ -1,4 +1,6 @@
 #include "platform/dataset_file.h"
+#include "platform/file_system.h"
+#include "platform/path_win32.h"
 #include "platform/win32_io.h"
 
 namespace platform {
@@ -8,6 +10,10 @@ namespace {
 constexpr DWORD kNotADataset = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY;
 
 HANDLE HandleOf(const DatasetFile& file) { return AsHandle(file.handle); }
+
+HANDLE OpenForProcessing(const wchar_t* path, DWORD flags) {
+  return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
+}
 
 // Reads or writes up to `size` bytes at `offset` and returns how many moved:
 // `size`, or fewer when a transfer failed or moved nothing (the end of the
@@ -33,32 +39,51 @@ std::size_t TransferAt(HANDLE handle, std::uint64_t offset, Buffer* data, std::s
 
 bool OpenDataset(DatasetFile& file, const char* name, bool followLink) {
   file.handle = -1;
-  // Devices are never opened: that alone may act on them.
-  if (name[0] == '\0' || NamesDevice(name)) {
+  // Devices are never opened (ResolvePath refuses them): that alone may act on them.
+  WidePath path;
+  DWORD attributes = 0;
+  DWORD tag = 0;
+  if (!ResolvePath(name, path) || !ReadEntryAttributes(path.chars, attributes, tag)) {
     return false;
   }
   // Read-only is the attribute's to say, whoever runs the program (wine lets
   // root open a read-only file for writing).
-  const DWORD notADataset = followLink ? kNotADataset : kNotADataset | FILE_ATTRIBUTE_REPARSE_POINT;
-  const DWORD attributes = GetFileAttributesA(name);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & notADataset) != 0) {
+  if ((attributes & kNotADataset) != 0 || (!followLink && IsLink(attributes, tag))) {
     return false;
   }
   // Others may read the dataset meanwhile, but not change it.
-  const HANDLE handle =
-      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                  followLink ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle = OpenForProcessing(path.chars, followLink ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_OPEN_REPARSE_POINT);
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
   }
   // The name may have been given to something else since it was looked at.
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!IsDiskFile(handle) || !GetFileInformationByHandle(handle, &information) ||
-      (information.dwFileAttributes & notADataset) != 0) {
+  if (!IsDiskFile(handle) || !ReadHandleAttributes(handle, attributes, tag) ||
+      (attributes & kNotADataset) != 0 || (!followLink && IsLink(attributes, tag))) {
     CloseHandle(handle);
     return false;
   }
   file.handle = FromHandle(handle);
+  // A reparse point that is no link (a cloud placeholder) is the file it
+  // stands for: its data comes through the system, opened once more without
+  // the flag, and only if that is still the same file.
+  if (!followLink && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    const HANDLE data = OpenForProcessing(path.chars, FILE_ATTRIBUTE_NORMAL);
+    FileIdentity entry;
+    FileIdentity opened;
+    IdentifyOpenFile(file.handle, entry);
+    if (data != INVALID_HANDLE_VALUE) {
+      IdentifyOpenFile(FromHandle(data), opened);
+    }
+    CloseHandle(handle);
+    file.handle = -1;
+    if (!SameFile(entry, opened) || !IsDiskFile(data)) {
+      if (data != INVALID_HANDLE_VALUE) {
+        CloseHandle(data);
+      }
+      return false;
+    }
+    file.handle = FromHandle(data);
+  }
   return true;
 }
 

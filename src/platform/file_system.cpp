@@ -36,7 +36,25 @@ void ReleaseMatches(SearchRecord& search) {
   search.next = 0;
 }
 
-// Reports the next match that still exists and passes the filter. With
+// Tells the caller of an entry left out for being hidden, system or a link
+// (a directory or a volume label left out of a search for datasets is not
+// one: it is no dataset).
+void TellLeftOut(const SearchRecord& search, std::string_view name, std::uint8_t attributes, bool link) {
+  if (search.leftOut == nullptr || name == "." || name == "..") {
+    return;
+  }
+  LeftOutReason reason = LeftOutReason::Hidden;
+  if (link) {
+    reason = LeftOutReason::Link;
+  } else if ((attributes & kSystem) != 0) {
+    reason = LeftOutReason::System;
+  } else if ((attributes & kHidden) == 0) {
+    return;
+  }
+  search.leftOut(search.leftOutContext, name, attributes, reason);
+}
+
+// Reports the next match that passes the filter. With
 // `afterCurrent`, a match equal to the caller's current name is passed over.
 bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
   auto* list = static_cast<MatchList*>(search.matches);
@@ -46,7 +64,15 @@ bool ReportNextMatch(SearchRecord& search, bool afterCurrent) {
       continue;
     }
     std::uint8_t attributes = 0;
-    if (!ReadAttributes(*list, name, attributes) || (attributes & ~list->filter & kFilterMask) != 0) {
+    bool link = false;
+    if (!ReadAttributes(*list, name, attributes, link)) {
+      if (list->exactName) {
+        continue;  // named, never found
+      }
+      attributes = 0;  // found and gone since: opening it tells so
+    }
+    if ((attributes & ~list->filter & kFilterMask) != 0) {
+      TellLeftOut(search, name, attributes, link);
       continue;
     }
     Assign(search.name, name);

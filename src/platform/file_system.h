@@ -20,11 +20,17 @@
 // kVolumeLabel and kArchive are never set on POSIX.
 //
 // On Windows the attributes are the system's own (read-only, hidden, system,
-// directory, archive), with one addition: a directory that is a reparse point
-// (a junction or a symbolic link) carries kSystem as well, so it is never
-// walked. Names are in the console's OEM code page; they match and are looked
+// directory, archive), with one addition: a link (symbolic link, junction,
+// mount point) to a directory carries kSystem as well, so it is never walked,
+// and a link to a file does unless it was named exactly, as on POSIX. Other
+// reparse points (cloud placeholders) are the files and directories they
+// stand for. Names are generalised UTF-8 (platform/unicode_text.h), converted
+// only where they meet the system's wide functions; they match and are looked
 // up whatever the case of their letters, as the file system does. Paths take
-// "\" and "/" as separators and may begin with a drive ("C:", "C:\").
+// "\" and "/" as separators, may begin with a drive ("C:", "C:\") and have no
+// length limit of their own: every path is made absolute once and given to the
+// system as a "\\?\" path, and a name found in a directory is used as it is,
+// trailing dots and blanks included.
 //
 // Of the entries named or found, nothing but directories and regular files
 // (files on a disk) is ever opened, so a FIFO never blocks the program and no
@@ -32,6 +38,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/path_text.h"
 #include "platform/short_text.h"
@@ -60,12 +67,22 @@ inline constexpr char kSeparator = kNativePaths.separator;
 // storage owned by the record (one allocation per search, with the searched
 // directory kept open so that changing the current directory meanwhile does no
 // harm) until the search ends or CloseSearch; a record is not copied.
+//
+// Each entry that matches but that the filter leaves out because it is
+// hidden, system or a link is told to `leftOut` where the caller set it (the
+// record keeps it from search to search), so that nothing is left out without
+// a word.
+enum class LeftOutReason : std::uint8_t { Hidden, System, Link };
 struct SearchRecord {
   ShortText name;               // current entry; the caller's current name
   std::uint8_t attributes = 0;  // attribute byte of the current entry
   bool failed = false;          // the searched directory could not be read
   void* matches = nullptr;      // the platform's list of matches
   std::size_t next = 0;         // index of the next match to report
+  // Called with the name, attribute byte and reason of each entry left out.
+  void (*leftOut)(void* context, std::string_view name, std::uint8_t attributes,
+                  LeftOutReason reason) = nullptr;
+  void* leftOutContext = nullptr;
 };
 
 // Starts a search for `pattern`: an optional directory part and a name part
@@ -83,8 +100,10 @@ struct SearchRecord {
 // Advances to the next match. A match equal to the current name (as the
 // caller left it in `search.name`) is passed over, so no dataset is reported
 // twice in a row; names that differ only in trailing blanks ("a" and "a ")
-// are different datasets on POSIX and are each reported. An entry that vanished since the search started is
-// skipped. Returns true when a new entry is reported; false at the end, with
+// are different datasets and are each reported. A match found by wild cards
+// that is gone by the time it is looked at is reported as a plain dataset
+// (attributes 0), so that opening it tells it is missing; one named exactly
+// that does not exist is no match. Returns true when a new entry is reported; false at the end, with
 // `search.name` left as it was and the storage released.
 [[nodiscard]] bool FindNextEntry(SearchRecord& search);
 

@@ -20,8 +20,17 @@ namespace platform {
 // absolute path.
 struct MatchList {
   std::intptr_t directory = -1;     // POSIX: the searched directory, open
-  std::string directoryPath;        // Windows: its absolute path, ending in a separator
-  std::string entryPath;            // Windows: room for the path of one entry, reused
+  std::wstring directoryPath;       // Windows: its absolute "\\?\" path, ending in a separator
+  std::wstring entryPath;           // Windows: room for the path of one entry, reused
+  // Windows: each match's attributes and reparse tag as the search found them,
+  // in the order the matches were added (that of `start`, where the name
+  // begins in `names`).
+  struct FoundEntry {
+    std::size_t start;
+    std::uint32_t attributes;
+    std::uint32_t reparseTag;
+  };
+  std::vector<FoundEntry> found;
   std::uint8_t filter = 0;
   bool exactName = false;           // the pattern holds no wild card
   std::string names;                // every match, each followed by a NUL
@@ -41,9 +50,11 @@ void CloseSearchedDirectory(MatchList& list);
 // read to its end. The order does not matter: the matches are sorted after.
 [[nodiscard]] bool CollectMatches(MatchList& list, std::string_view pattern);
 
-// The attribute byte of the entry `name` of the searched directory; false
-// when the entry is gone.
-[[nodiscard]] bool ReadAttributes(MatchList& list, std::string_view name, std::uint8_t& attributes);
+// The attribute byte of the entry `name` of the searched directory, and
+// whether the entry itself is a link (symbolic link, junction, mount point);
+// false when the entry is gone.
+[[nodiscard]] bool ReadAttributes(MatchList& list, std::string_view name, std::uint8_t& attributes,
+                                  bool& link);
 
 // Whether `path` (without trailing separators and wild cards; `namePart` is
 // its last name) is a directory that carries no attribute but kDirectory.

@@ -42,15 +42,17 @@ bool HasWritePermissionBits(const struct stat& status) {
 
 int DirectoryOf(const MatchList& list) { return static_cast<int>(list.directory); }
 
-// The attribute byte of `name` in `directory`; false when the entry is gone.
-// A link to a regular file is a dataset only when it was named exactly.
-bool ReadEntryAttributes(int directory, const char* name, bool exactName, std::uint8_t& attributes) {
+// The attribute byte of `name` in `directory` and whether it is a symbolic
+// link; false when the entry is gone. A link to a regular file is a dataset
+// only when it was named exactly.
+bool ReadEntryAttributes(int directory, const char* name, bool exactName, std::uint8_t& attributes,
+                         bool& link) {
   struct stat status;
   if (fstatat(directory, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
     return false;
   }
   attributes = IsHiddenName(name) ? kHidden : 0;
-  const bool link = S_ISLNK(status.st_mode);
+  link = S_ISLNK(status.st_mode);
   if (link && fstatat(directory, name, &status, 0) != 0) {
     attributes |= kSystem;  // a dangling link or a loop
   } else if (S_ISDIR(status.st_mode)) {
@@ -126,9 +128,9 @@ bool CollectMatches(MatchList& list, std::string_view pattern) {
   return true;
 }
 
-bool ReadAttributes(MatchList& list, std::string_view name, std::uint8_t& attributes) {
+bool ReadAttributes(MatchList& list, std::string_view name, std::uint8_t& attributes, bool& link) {
   // Every match is followed by a NUL in the list's storage.
-  return ReadEntryAttributes(DirectoryOf(list), name.data(), list.exactName, attributes);
+  return ReadEntryAttributes(DirectoryOf(list), name.data(), list.exactName, attributes, link);
 }
 
 bool DirectoryNamedExists(const PathText& path, std::string_view namePart) {

@@ -1,21 +1,24 @@
 #include "platform/file.h"
+#include "platform/path_win32.h"
 #include "platform/win32_io.h"
 
 namespace platform {
 
 bool CreateOutputFile(OutputFile& file, const char* name) {
   // Only a file on a disk is truncated: a device (NUL, CON, a serial port) is
-  // never opened, a pipe never written.
-  if (name[0] == '\0' || NamesDevice(name)) {
+  // never opened (ResolvePath refuses it), a pipe never written.
+  WidePath path;
+  if (!ResolvePath(name, path)) {
     return false;
   }
   // A read-only file stays as it is, whoever runs the program.
-  const DWORD attributes = GetFileAttributesA(name);
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
+  DWORD attributes = 0;
+  DWORD tag = 0;
+  if (ReadEntryAttributes(path.chars, attributes, tag) &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return false;
   }
-  const HANDLE handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  const HANDLE handle = CreateFileW(path.chars, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return false;

@@ -11,16 +11,15 @@ namespace platform {
 // write to a closed pipe or beyond the file-size limit (ulimit -f) fail as a
 // write instead of ending the program without its closing sequence, without
 // wiping the key material and without reporting the dataset in hand. Calling
-// it again changes nothing. On Windows: no error dialogs and no crash dumps,
-// and the file functions take and give names in the console's OEM code page,
-// like every other text.
+// it again changes nothing. On Windows: no error dialogs and no crash dumps.
 void PrepareProcess();
 
-// The program's parameters as the dialog takes them, in the code page of the
-// console: POSIX passes `argv` on as it is; Windows reads the command line
-// anew as wide text and converts it to the OEM code page (the C run-time's
-// argv is in the ANSI code page, where » and « are other bytes). Taken once,
-// at the start; the texts live until the program ends.
+// The program's parameters as the dialog takes them: POSIX passes `argv` on as
+// it is; Windows reads the command line anew as wide text and converts it to
+// generalised UTF-8, the form of every name inside the program, without loss
+// (the C run-time's argv is in the ANSI code page, which lacks most
+// characters). Taken once, at the start; the texts live until the program
+// ends.
 struct ProgramArguments {
   int count;                 // parameters after parameter 0, the program as started
   const char* const* texts;  // count + 1 texts

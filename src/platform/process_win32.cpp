@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/unicode_text.h"
 #include "platform/win32_io.h"
 
 #include <aclapi.h>  // after <windows.h>, which they build on
@@ -13,18 +14,13 @@ namespace platform {
 
 namespace {
 
-// A wide text in the OEM code page. Characters the code page lacks become
-// "?" rather than a look-alike ("best fit"), which could name another file.
-std::string ToOem(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0,
-                                       nullptr, nullptr);
-  if (size <= 0) {
-    return {};
-  }
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, -1, text.data(), size, nullptr,
-                      nullptr);
-  text.pop_back();  // the terminating NUL
+// A wide text in generalised UTF-8, as the program keeps every name: nothing
+// is lost, not even an unpaired surrogate.
+std::string ToUtf8(const wchar_t* wide) {
+  std::u16string_view units(reinterpret_cast<const char16_t*>(wide));
+  std::string text(units.size() * 3, '\0');
+  const std::size_t size = Utf16ToUtf8(units, text.data(), text.size());
+  text.resize(size == kNotConvertible ? 0 : size);
   return text;
 }
 
@@ -62,7 +58,6 @@ void PrepareProcess() {
   // hold the key material.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   GuardProcessMemory();
-  SetFileApisToOEM();
 }
 
 ProgramArguments TakeProgramArguments(int argc, char** argv) {
@@ -75,7 +70,7 @@ ProgramArguments TakeProgramArguments(int argc, char** argv) {
     return {argc - 1, argv};
   }
   for (int i = 0; i < count; ++i) {
-    texts.push_back(ToOem(wide[i]));
+    texts.push_back(ToUtf8(wide[i]));
   }
   LocalFree(wide);
   for (const std::string& text : texts) {

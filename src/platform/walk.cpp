@@ -6,9 +6,12 @@ namespace platform {
 
 namespace {
 
+// A plain directory, whatever its read-only and archive attributes: Windows
+// marks customised and special folders read-only, archive tools set archive.
 bool IsWalkable(const SearchRecord& search) {
   const std::string_view name = View(search.name);
-  return search.attributes == kDirectory && name != "." && name != "..";
+  constexpr std::uint8_t kKinds = kHidden | kSystem | kVolumeLabel | kDirectory;
+  return (search.attributes & kKinds) == kDirectory && name != "." && name != "..";
 }
 
 bool NextWalkable(SearchRecord& search) {
@@ -50,11 +53,25 @@ bool WalkSubdirectory(const WalkVisitor& visitor, const SearchRecord& search, st
   return goOn;
 }
 
+// Passes on the directories that the search leaves out; the datasets left
+// out are the dataset search's to tell.
+void TellLeftOutDirectory(void* context, std::string_view name, std::uint8_t attributes,
+                          LeftOutReason reason) {
+  const auto& visitor = *static_cast<const WalkVisitor*>(context);
+  if ((attributes & kDirectory) != 0) {
+    visitor.leftOut(visitor.context, name, reason);
+  }
+}
+
 bool Walk(const WalkVisitor& visitor, std::string& path, int depth) {
   if (!visitor.visitDirectory(visitor.context, path, depth > 0)) {
     return false;
   }
   SearchRecord search;
+  if (visitor.leftOut != nullptr) {
+    search.leftOut = TellLeftOutDirectory;
+    search.leftOutContext = const_cast<WalkVisitor*>(&visitor);
+  }
   bool found = FindFirstEntry(search, "*.*", kDirectoriesAndDatasets);
   if (found && !IsWalkable(search)) {
     found = NextWalkable(search);

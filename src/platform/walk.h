@@ -4,8 +4,9 @@
 // subdirectories included, before the next one, in the search's order
 // (ascending byte order of the names).
 //
-// Only plain directories are walked: hidden ones and symbolic links to
-// directories are not (so the walk cannot run in a cycle). Subdirectories are
+// Only plain directories are walked, whatever their read-only and archive
+// attributes: hidden and system ones and links to directories are not (so the
+// walk cannot run in a cycle). Subdirectories are
 // entered by handle, relative to their parent, so the length of their path
 // does not matter; a subdirectory that cannot be entered is reported to the
 // visitor and passed over. So is one more than kMaxWalkDepth levels below the
@@ -14,6 +15,8 @@
 
 #include <string>
 #include <string_view>
+
+#include "platform/file_system.h"
 
 namespace platform {
 
@@ -28,6 +31,9 @@ struct WalkVisitor {
   // the walk could not return to, which ends the walk.
   void (*cannotEnter)(void* context, std::string_view directory);
   void* context;
+  // Called for each subdirectory of the current directory that is left out
+  // because it is hidden, system or a link (nullptr: none is told).
+  void (*leftOut)(void* context, std::string_view name, LeftOutReason reason) = nullptr;
 };
 
 // Walks the current directory and all its subdirectories and returns to it.

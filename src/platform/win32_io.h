@@ -1,7 +1,7 @@
 #pragma once
 // What the platform's Win32 files share: <windows.h> without its min/max
 // macros, handles kept in the layer's std::intptr_t fields, whole writes, and
-// the checks that keep devices from being opened as files. For the platform's
+// the check that keeps devices from being taken for files. For the platform's
 // Win32 files only.
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -14,7 +14,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace platform {
 
@@ -42,22 +41,8 @@ inline bool WriteAll(HANDLE handle, const char* data, std::size_t size) {
   return true;
 }
 
-// True when the system maps `name` to a device (NUL, CON, COM1, also
-// "nul.txt" on older systems, and "\\.\" paths), wherever it seems to lie:
-// such a name is never opened as a dataset, since opening a device may act on
-// it.
-inline bool NamesDevice(const char* name) {
-  char full[MAX_PATH + 1];
-  const DWORD length = GetFullPathNameA(name, static_cast<DWORD>(sizeof full), full, nullptr);
-  return length > 0 && length < sizeof full && std::strncmp(full, "\\\\.\\", 4) == 0;
-}
-
 // True when the open `handle` is a file on a disk, not a character device
 // (the console, NUL, a serial port) or a pipe.
 inline bool IsDiskFile(HANDLE handle) { return GetFileType(handle) == FILE_TYPE_DISK; }
-
-// The code page of the text that the file functions ("A") take and give:
-// OEM once the process is prepared (SetFileApisToOEM), else ANSI.
-inline UINT FileNameCodePage() { return AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
 
 }  // namespace platform

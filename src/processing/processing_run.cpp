@@ -33,6 +33,7 @@ struct Enumeration {
   platform::ListCharset listCharset = platform::ListCharset::Unmarked;  // by its byte-order mark
   bool matched = false;      // the last dataset loop found at least one entry
   bool searchFailed = false; // the last dataset loop could not read its directory
+  bool announcePending = false;  // the directory searched is still to be announced
 };
 
 void WriteStamp(RunState& state, Msg label) {
@@ -110,6 +111,42 @@ void WriteSubdirectoryLine(RunState& state, std::string_view directory) {
   WriteFramedBothLine(state, Msg::SubdirectoryBegin, directory, Msg::SubdirectoryEnd);
 }
 
+// Announces the directory being searched, when that is still to be done.
+void AnnounceDirectory(Enumeration& run) {
+  if (run.announcePending) {
+    run.announcePending = false;
+    WriteSubdirectoryLine(*run.state, run.walkDirectory);
+  }
+}
+
+Msg LeftOutEnd(platform::LeftOutReason reason) {
+  switch (reason) {
+    case platform::LeftOutReason::Link:
+      return Msg::LeftOutLinkEnd;
+    case platform::LeftOutReason::System:
+      return Msg::LeftOutSystemEnd;
+    default:
+      return Msg::LeftOutHiddenEnd;
+  }
+}
+
+// Hidden and system datasets and links are left out as always, but the log
+// names each one: nothing is left as it was without a word. (A directory is
+// no dataset; the walk tells the subdirectories it leaves out.)
+void TellLeftOutDataset(void* context, std::string_view name, std::uint8_t attributes,
+                        platform::LeftOutReason reason) {
+  Enumeration& run = *static_cast<Enumeration*>(context);
+  if ((attributes & platform::kDirectory) == 0) {
+    AnnounceDirectory(run);
+    WriteFramedLogLine(*run.state, Msg::DatasetBegin, name, LeftOutEnd(reason));
+  }
+}
+
+void TellLeftOutSubdirectory(void* context, std::string_view name, platform::LeftOutReason reason) {
+  WriteFramedLogLine(*static_cast<Enumeration*>(context)->state, Msg::LeftOutSubdirectoryBegin, name,
+                     LeftOutEnd(reason));
+}
+
 // The datasets of the current directory that match the pattern, in the
 // search's order. A dataset found by wild cards is never reached through a
 // link. A directory whose entries cannot be read is reported; one that can
@@ -119,13 +156,16 @@ bool DatasetLoop(Enumeration& run, bool announce) {
   RunState& state = *run.state;
   const bool followLinks = !platform::HasWildcard(platform::View(run.pattern));
   platform::SearchRecord search;
+  search.leftOut = TellLeftOutDataset;
+  search.leftOutContext = &run;
+  run.announcePending = announce;
   bool found = platform::FindFirstEntry(search, run.pattern.chars, platform::kPlainDatasets);
   run.matched = found;
   run.searchFailed = search.failed;
   if (search.failed) {
     ReportDirectoryNotEntered(state, run.walkDirectory);
-  } else if (announce) {
-    WriteSubdirectoryLine(state, run.walkDirectory);
+  } else {
+    AnnounceDirectory(run);
   }
   while (found && !state.interrupted) {
     if (IsSkippedPath(state, run.walkDirectory, search.name.chars)) {
@@ -255,7 +295,7 @@ void Enumerate(Enumeration& run) {
       EnumerateList(run);
       break;
     case 4: {
-      const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run};
+      const platform::WalkVisitor visitor{VisitDirectory, CannotEnter, &run, TellLeftOutSubdirectory};
       platform::WalkDirectory(visitor, run.walkDirectory);
       break;
     }

@@ -116,6 +116,7 @@ TEST_F(ProcessingTest, DirectoryRunReportsEachDatasetAndTheStatistics) {
   const std::string expectedLog =
       "\r\n"
       "Begin of process: STAMP\r\n"
+      "The dataset \xAF.hidden\xAE is hidden and is left out.\r\n"
       "The dataset \xAF" "a.txt\xAE is just processed ...\r\n"
       "The dataset \xAF" "a.txt\xAE has been encoded.\r\n"
       "The dataset \xAF" "b.txt\xAE is just processed ...\r\n"

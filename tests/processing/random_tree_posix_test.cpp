@@ -136,7 +136,7 @@ std::map<std::string, std::string> Outcomes(const std::string& log) {
     const std::string line = log.substr(start, end - start);
     if (line.starts_with(subdirectory)) {
       directory = line.substr(subdirectory.size(), line.size() - subdirectory.size() - 5);
-    } else if (line.starts_with(dataset)) {
+    } else if (line.starts_with(dataset) && !line.ends_with(" and is left out.")) {
       const std::size_t close = line.find('\xAE');
       outcomes[directory + "/" + line.substr(dataset.size(), close - dataset.size())] += line.substr(close + 1);
     }
