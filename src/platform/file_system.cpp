@@ -7,6 +7,7 @@
 #include "platform/dataset_file.h"
 #include "platform/file_system.h"
 #include "platform/file_system_native.h"
+#include "platform/name_order.h"
 #include "platform/path_text.h"
 
 namespace platform {
@@ -21,7 +22,7 @@ std::string_view MatchAt(const MatchList& list, std::size_t index) {
 
 void SortMatches(MatchList& list) {
   std::sort(list.starts.begin(), list.starts.end(), [&list](std::size_t a, std::size_t b) {
-    return std::string_view(list.names.data() + a) < std::string_view(list.names.data() + b);
+    return CompareNames(list.names.data() + a, list.names.data() + b) < 0;
   });
 }
 

@@ -61,8 +61,9 @@ inline constexpr std::uint8_t kDirectoriesAndDatasets = 0x10;
 inline constexpr char kSeparator = kNativePaths.separator;
 
 // One running search. Its matches are taken when the search starts and given
-// in ascending byte order of their names, so that the same directory content
-// always gives the same order wherever it was copied. The matches are held in
+// in the order of platform/name_order.h (CompareNames), the same on every
+// platform, so that the same directory content always gives the same order
+// wherever it was copied. The matches are held in
 // storage owned by the record (one allocation per search, with the searched
 // directory kept open so that changing the current directory meanwhile does no
 // harm) until the search ends or CloseSearch; a record is not copied.
@@ -87,8 +88,8 @@ struct SearchRecord {
 // Starts a search for `pattern`: an optional directory part and a name part
 // that may hold the wild cards "*" (any sequence) and "?" (one character);
 // "*.*" matches every name (see MatchesPattern in platform/path_text.h).
-// Matching is case-sensitive on POSIX and ignores the case of ASCII letters on
-// Windows (MatchesPattern). Entries are filtered by `filter` as described
+// Wild cards match characters, not bytes; matching is case-sensitive on POSIX
+// and ignores the case of every letter on Windows (MatchesPattern). Entries are filtered by `filter` as described
 // above; "." and ".." are reported like directories. Any earlier search of the
 // record is closed first. Returns true and fills name and attributes when an
 // entry was found; false (name empty) when none was, when the directory part

@@ -1,32 +1,59 @@
 #include "platform/path_text.h"
 
+#include "platform/name_order.h"
+#include "platform/unicode_text.h"
+
 namespace platform {
 
 namespace {
 
-char Folded(char c, const PathSyntax& syntax) {
-  return syntax.ignoreCase && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+// One character of a name or pattern: a code point of generalised UTF-8, or
+// a stray byte that belongs to no well-formed character (kStrayByte plus the
+// byte), which counts as a character of its own.
+constexpr char32_t kStrayByte = 0x110000;
+
+struct NameChar {
+  char32_t value;
+  std::size_t length;  // in bytes
+};
+
+NameChar CharAt(std::string_view text, std::size_t at) {
+  char32_t codePoint = 0;
+  const std::size_t length = DecodeUtf8Char(text.substr(at), codePoint);
+  if (length == 0) {
+    return {kStrayByte + static_cast<unsigned char>(text[at]), 1};
+  }
+  return {codePoint, length};
 }
 
-// Wild-card matching that remembers only the last "*": on a mismatch the star
-// takes one more character. Linear in practice and never recursive, so a
-// hostile pattern like "*a*a*a*b" costs at most pattern × name steps.
+bool SameChar(char32_t a, char32_t b, const PathSyntax& syntax) {
+  return a == b || (syntax.ignoreCase && UppercaseCodePoint(a) == UppercaseCodePoint(b));
+}
+
+// Wild-card matching, character by character, that remembers only the last
+// "*": on a mismatch the star takes one more character. Linear in practice
+// and never recursive, so a hostile pattern like "*a*a*a*b" costs at most
+// pattern × name steps.
 bool MatchesPlainly(std::string_view pattern, std::string_view name, const PathSyntax& syntax) {
   std::size_t p = 0;
   std::size_t n = 0;
   std::size_t starP = std::string_view::npos;
   std::size_t starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
+    const bool patternLeft = p < pattern.size();
+    const NameChar patternChar = patternLeft ? CharAt(pattern, p) : NameChar{0, 0};
+    const NameChar nameChar = CharAt(name, n);
+    if (patternLeft && patternChar.value == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' || Folded(pattern[p], syntax) == Folded(name[n], syntax))) {
-      ++p;
-      ++n;
+    } else if (patternLeft &&
+               (patternChar.value == '?' || SameChar(patternChar.value, nameChar.value, syntax))) {
+      p += patternChar.length;
+      n += nameChar.length;
     } else if (starP != std::string_view::npos) {
       p = starP + 1;
-      n = ++starN;
+      starN += CharAt(name, starN).length;
+      n = starN;
     } else {
       return false;
     }

@@ -16,7 +16,7 @@ struct PathSyntax {
   char separator;       // written between a directory and a name
   char alsoSeparator;   // accepted as a separator where a path is split ('\0': none)
   bool drives;          // a path may begin with a drive, "C:" (a root then is "C:\")
-  bool ignoreCase;      // names match whatever the case of their ASCII letters
+  bool ignoreCase;      // names match whatever the case of their letters
 };
 
 inline constexpr PathSyntax kPosixPaths{'/', '\0', false, false};
@@ -36,9 +36,12 @@ inline constexpr PathSyntax kNativePaths = kPosixPaths;
 [[nodiscard]] bool HasWildcard(std::string_view text);
 
 // True when `name` matches `pattern`. "*" stands for any sequence of
-// characters (also none), "?" for exactly one; every other byte stands for
-// itself, upper and lower case being different unless `syntax` ignores case
-// (then ASCII letters match in either case). A pattern that ends in ".*"
+// characters (also none), "?" for exactly one character: a UTF-8 sequence
+// (generalised UTF-8, platform/unicode_text.h), or a single byte that belongs
+// to no well-formed one. Every other character stands for itself, upper and
+// lower case being different unless `syntax` ignores case (then letters match
+// in either case, by the simple uppercase mapping of platform/name_order.h,
+// as the Windows file system compares names). A pattern that ends in ".*"
 // also matches the names that match it without that ending, so "*.*" matches
 // every name, also one without a dot, and "a.*" matches "a".
 // An empty name matches nothing.

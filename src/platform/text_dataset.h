@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/dataset_file.h"
 #include "platform/short_text.h"
@@ -54,5 +55,44 @@ int ReadDatasetByte(TextDataset& dataset);
 
 // Closes the dataset and wipes the buffer.
 void CloseTextDataset(TextDataset& dataset);
+
+// A list dataset. Its byte-order mark chooses how its lines are read: as
+// UTF-8, or as UTF-16 (little- or big-endian, as Windows programs write it)
+// converted to UTF-8. Without a mark a line is read as `UnmarkedLines` say.
+enum class ListCharset : std::uint8_t { Unmarked, Utf8, Utf16Le, Utf16Be };
+
+// Lines of a list without a byte-order mark: the bytes they are (POSIX names
+// are bytes), or UTF-8 where the line is well-formed (generalised) UTF-8 and
+// otherwise bytes of the OEM code page, converted (CodePageToUtf8), as lists
+// written for Windows consoles have them.
+enum class UnmarkedLines : std::uint8_t { Bytes, Utf8OrCodePage };
+
+#if defined(_WIN32)
+inline constexpr UnmarkedLines kNativeUnmarkedLines = UnmarkedLines::Utf8OrCodePage;
+#else
+inline constexpr UnmarkedLines kNativeUnmarkedLines = UnmarkedLines::Bytes;
+#endif
+
+// Passes over the byte-order mark at the start of a dataset just opened and
+// returns the character set it marks (Unmarked when there is none).
+[[nodiscard]] ListCharset TakeByteOrderMark(TextDataset& dataset);
+
+// Reads the next line of a list in `charset` into `line`, as UTF-8 (or bytes,
+// see UnmarkedLines): CR, LF and CR LF each end a line, in UTF-16 as units.
+// A line longer than a PathText holds keeps its first whole characters and is
+// marked `cut`; a last odd byte of a UTF-16 list is no character. False at
+// the end.
+[[nodiscard]] bool ReadListLine(TextDataset& dataset, ListCharset charset, UnmarkedLines unmarked,
+                                PathText& line);
+
+// Appends the UTF-16 `units` to `text` as UTF-8, whole characters only (an
+// unpaired surrogate as its own three bytes); once a character does not fit,
+// `cut` is set and nothing more is appended.
+void AppendUtf16(PathText& text, std::u16string_view units);
+
+// The platform's part: `bytes`, text in the machine's OEM code page, as UTF-8
+// in `utf8` (cut as AppendUtf16 cuts). POSIX has no such code page; there the
+// bytes are taken as they are.
+void CodePageToUtf8(std::string_view bytes, PathText& utf8);
 
 }  // namespace platform

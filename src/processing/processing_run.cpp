@@ -31,6 +31,7 @@ struct Enumeration {
   std::string walkDirectory;
   PathText pattern;          // name part, wild cards allowed
   platform::TextDataset list;
+  platform::ListCharset listCharset = platform::ListCharset::Unmarked;  // by its byte-order mark
   bool matched = false;      // the last dataset loop found at least one entry
   bool searchFailed = false; // the last dataset loop could not read its directory
   bool announcePending = false;  // the directory searched is still to be announced
@@ -296,6 +297,7 @@ bool PrepareSelection(Enumeration& run) {
         NoteExitStatus(state, ExitStatus::DatasetsLeft);
         return false;
       }
+      run.listCharset = platform::TakeByteOrderMark(run.list);
       return platform::PeekDatasetByte(run.list) >= 0;
     default:
       state.directoryCount += 1;
@@ -316,7 +318,8 @@ bool PrepareSelection(Enumeration& run) {
 void EnumerateList(Enumeration& run) {
   RunState& state = *run.state;
   PathText line;
-  while (!EnumerationEnds(state) && platform::ReadDatasetLine(run.list, line)) {
+  while (!EnumerationEnds(state) &&
+         platform::ReadListLine(run.list, run.listCharset, platform::kNativeUnmarkedLines, line)) {
     const std::string_view text = platform::View(line);
     const std::size_t blank = text.find(' ');
     PathText entry;

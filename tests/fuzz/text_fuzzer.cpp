@@ -88,8 +88,9 @@ void ReadListLines(const std::string& text) {
   if (!platform::OpenTextDataset(list, "list.txt")) {
     return;
   }
+  const platform::ListCharset charset = platform::TakeByteOrderMark(list);
   platform::PathText line;
-  while (platform::ReadDatasetLine(list, line)) {
+  while (platform::ReadListLine(list, charset, platform::UnmarkedLines::Utf8OrCodePage, line)) {
     const std::string_view entry = platform::View(line);
     dialog::Line shown;
     dialog::AddName(shown, entry.substr(0, entry.find(' ')), line.cut, {platform::TextCharset::Utf8});

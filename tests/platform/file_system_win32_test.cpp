@@ -55,14 +55,14 @@ class FileSystemTest : public testsupport::FileSystemTest {
   }
 };
 
-TEST_F(FileSystemTest, SearchMatchesEitherCaseAndGivesByteOrder) {
+TEST_F(FileSystemTest, SearchMatchesEitherCaseAndGivesNameOrder) {
   fs::create_directory("sub");
   for (const char* name : {"b.TXT", "a.txt", "C.txt", "_z", "10", "9", "sub\\c.txt", "sub\\d.dat"}) {
     MakeFile(name);
   }
   testsupport::ExpectSearches({
-      {"*.txt", {"C.txt 20", "a.txt 20", "b.TXT 20"}},
-      {"*.*", {"10 20", "9 20", "C.txt 20", "_z 20", "a.txt 20", "b.TXT 20"}},
+      {"*.txt", {"a.txt 20", "b.TXT 20", "C.txt 20"}},
+      {"*.*", {"10 20", "9 20", "a.txt 20", "b.TXT 20", "C.txt 20", "_z 20"}},
       {"B.TXT", {"b.TXT 20"}},
       {"sub\\*.TXT", {"c.txt 20"}},
       {"sub/?.dat", {"d.dat 20"}},

@@ -62,6 +62,38 @@ TEST(PathText, WindowsWildCardsIgnoreTheCaseOfLetters) {
   EXPECT_FALSE(platform::MatchesPattern("*.txt", "a.txt.bak", kWindowsPaths));
 }
 
+// "?" takes one UTF-8 character (or one stray byte); on Windows every letter
+// matches in either case, on POSIX none does.
+TEST(PathText, WildCardsMatchCharactersNotBytes) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool posix;
+    bool windows;
+  };
+  const Case cases[] = {
+      {"?.txt", "\xC3\xA4.txt", true, true},                   // ä
+      {"??.txt", "\xC3\xA4.txt", false, false},
+      {"?", "\xF0\x9F\x98\x80", true, true},                 // 😀, a pair in UTF-16
+      {"?", "\xED\xA0\x80", true, true},                      // an unpaired surrogate
+      {"a?c", "a\xFF" "c", true, true},                         // a stray byte
+      {"??", "\xC3" "x", true, true},                           // a lone lead byte, then x
+      {"*\xC3\xA4?", "x\xC3\xA4\xC3\xA4\xC3\xA4", true, true},
+      {"\xC3\xA4*", "\xC3\x84.TXT", false, true},             // ä / Ä
+      {"\xD1\x8F.txt", "\xD0\xAF.TXT", false, true},          // я / Я
+      {"*\xCE\xBB\xCE\xB1", "\xCE\x9B\xCE\x91", false, true},  // λα / ΛΑ
+      {"\xC3\xBF", "\xC5\xB8", false, true},                  // ÿ / Ÿ
+      {"\xC3\xA4", "a", false, false},                         // no letter without its accent
+      {"\xC3\x9F", "SS", false, false},                        // ß: no one-letter upper case
+      {"\xC3\xA4", "\xC3\xA4", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.pattern) + " / " + c.name);
+    EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name, kPosixPaths), c.posix);
+    EXPECT_EQ(platform::MatchesPattern(c.pattern, c.name, kWindowsPaths), c.windows);
+  }
+}
+
 TEST(PathText, SplitsAtTheLastSeparatorAndKeepsTheRoot) {
   ExpectSplits({{"b.txt", "", "b.txt"}, {"/b.txt", "/", "b.txt"}, {"a/b/c.txt", "a/b", "c.txt"},
                 {"a/", "a", ""},        {"/", "/", ""},           {"a//b", "a/", "b"},

@@ -193,6 +193,28 @@ TEST_F(ProcessingTest, ListEntriesCountFromThePreviousLinesDirectory) {
   }
 }
 
+// Lists as Notepad (UTF-8, with or without a mark) and PowerShell 5.1's ">"
+// (UTF-16LE with a mark) write them, and in UTF-16BE.
+TEST_F(ProcessingTest, ListsWithAByteOrderMarkNameTheirDatasets) {
+  struct Case {
+    std::string content;
+    const char* named;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBF" "a.txt\r\n", "a.txt"},
+      {"b.txt\r\n", "b.txt"},
+      {std::string("\xFF\xFE" "c\0.\0t\0x\0t\0\r\0\n\0", 16), "c.txt"},
+      {std::string("\xFE\xFF\0d\0.\0t\0x\0t", 12), "d.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.named);
+    WriteFile(c.named, "plain");
+    WriteFile("list.txt", c.content);
+    EXPECT_EQ(Run(2, "list.txt", 1).datasets, 1);
+    EXPECT_NE(ReadFile(c.named), "plain");
+  }
+}
+
 TEST_F(ProcessingTest, DeepTreeRoundTrip) {
   std::string path = "deep";
   std::vector<std::string> files;
