@@ -7,6 +7,7 @@
 
 #include "platform/version.h"
 #include "platform/win32_io.h"
+#include "support/platform.h"
 #include "support/scratch_dir.h"
 
 #include <winver.h>  // after <windows.h>, which it builds on
@@ -33,20 +34,6 @@ TEST(Program, VersionResourceNamesTheVersion) {
   EXPECT_EQ(std::string(TARVEX5_VERSION).rfind(dotted, 0), 0u) << dotted;
 }
 
-// Console control events reach only the processes of a console, and the
-// tests run without one. (Its host starts in the current directory and holds
-// it open for a moment: it starts in the root.)
-bool HaveConsole() {
-  namespace fs = std::filesystem;
-  std::error_code ignored;
-  const fs::path current = fs::current_path(ignored);
-  fs::current_path(current.root_path(), ignored);
-  FreeConsole();
-  const bool allocated = AllocConsole() != 0;
-  fs::current_path(current, ignored);
-  return allocated;
-}
-
 HANDLE Inheritable(HANDLE handle) {
   SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
   return handle;
@@ -61,7 +48,7 @@ BOOL WINAPI IgnoreEvent(DWORD) { return TRUE; }
 // many datasets it cannot get to the end of the run before the event
 // arrives.
 TEST(Program, InterruptEndsTheRunWithStatus130) {
-  ASSERT_TRUE(HaveConsole());
+  ASSERT_TRUE(testsupport::HaveConsole());
   testsupport::ScratchDir scratch;
   std::filesystem::create_directory(scratch.Path("data"));
   // Two lines for each, with its long name, together far beyond a pipe's buffer.

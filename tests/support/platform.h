@@ -18,6 +18,11 @@ extern const bool kOpenFilesOpenAgain;
 // program noted it.
 void SendInterrupt();
 
+// Whether this process can raise console control events: on Windows it is
+// given a console of its own once (events reach only the processes of a
+// console, and the tests run without one); on POSIX signals need none.
+bool HaveConsole();
+
 // Limits the files this process writes to `bytes` bytes, so that a write
 // beyond fails; 0 lifts the limit again. False where the system sets no such
 // limit (Windows).

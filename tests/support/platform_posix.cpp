@@ -64,6 +64,8 @@ bool LimitFileSize(unsigned long long bytes) {
 
 void SendInterrupt() { std::raise(SIGINT); }
 
+bool HaveConsole() { return true; }
+
 void MakeSystemEntry(const std::string& path) { EXPECT_EQ(mkfifo(path.c_str(), 0666), 0); }
 
 bool MakeFileLink(const std::string& target, const std::string& link) {

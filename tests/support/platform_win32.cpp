@@ -78,9 +78,7 @@ std::FILE* TemporaryFile() {
 
 bool LimitFileSize(unsigned long long) { return false; }
 
-void SendInterrupt() {
-  // Console control events reach only the processes of a console, and the
-  // tests run without one.
+bool HaveConsole() {
   // The console's host process starts in our current directory, often a
   // test's scratch directory in the middle of a run, and holds it open for a
   // moment, so that the test could not remove it; so it starts in the root.
@@ -94,7 +92,11 @@ void SendInterrupt() {
     fs::current_path(current, ignored);
     return allocated;
   }();
-  ASSERT_TRUE(console);
+  return console;
+}
+
+void SendInterrupt() {
+  ASSERT_TRUE(HaveConsole());
   // The first interrupt asks for the end of the run, the second for a stop.
   const auto noted = platform::InterruptRequested() ? platform::StopRequested : platform::InterruptRequested;
   ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
