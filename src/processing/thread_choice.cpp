@@ -6,21 +6,25 @@ namespace dialog {
 
 namespace {
 
-// Chunks with the helper judged together, so that one chunk slowed by
-// another process does not decide.
-constexpr int kJudgedChunks = 4;
+// Chunks with the helper that win together. A loss is taken at once: each
+// chunk with a losing helper costs more than a chunk alone gains.
+constexpr int kWinningChunks = 4;
 constexpr int kFirstStretch = 8;
 constexpr int kLongestStretch = 256;
 // After this many chunks with the helper, one alone.
 constexpr int kAloneEvery = 128;
 
+// After each chunk with the helper: a loss as soon as the chunks so far took
+// longer than they would alone, a win after kWinningChunks without one.
 void Judge(ThreadChoice& choice) {
   const double aloneNs = choice.aloneRate * static_cast<double>(choice.judgedBytes);
   if (static_cast<double>(choice.judgedNs) > aloneNs) {
     choice.stretch = choice.stretch == 0 ? kFirstStretch : std::min(2 * choice.stretch, kLongestStretch);
     choice.aloneLeft = choice.stretch;
-  } else {
+  } else if (choice.judgedChunks == kWinningChunks) {
     choice.stretch = 0;
+  } else {
+    return;
   }
   choice.judgedNs = 0;
   choice.judgedBytes = 0;
@@ -48,9 +52,8 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
   choice.sinceAlone += 1;
   choice.judgedNs += nanoseconds;
   choice.judgedBytes += bytes;
-  if (++choice.judgedChunks == kJudgedChunks) {
-    Judge(choice);
-  }
+  choice.judgedChunks += 1;
+  Judge(choice);
 }
 
 }  // namespace dialog

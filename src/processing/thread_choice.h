@@ -4,11 +4,13 @@
 // core of its own: on a busy machine the helper gets a share of one, the
 // processing thread waits for it, and the two lose against one. So the run
 // times every chunk (read, transform, write) either way and keeps to what
-// is faster: a few chunks with the helper that took longer than they would
-// alone send the run on alone for a stretch, which doubles each time the
-// helper loses again and shrinks back when it wins. A chunk alone now and
-// then keeps the time alone up to date. The cipher state is whole at every
-// chunk boundary, so the bytes never depend on the choice.
+// is faster: as soon as the chunks with the helper took longer than they
+// would alone, the run goes on alone for a stretch, which doubles each time
+// the helper loses again and shrinks back when it has won over a few chunks.
+// So a helper that loses costs about one chunk's time at each try, and the
+// tries grow rarer. A chunk alone now and then keeps the time alone up to
+// date. The cipher state is whole at every chunk boundary, so the bytes never
+// depend on the choice.
 
 #include <cstdint>
 
@@ -16,7 +18,7 @@ namespace dialog {
 
 struct ThreadChoice {
   double aloneRate = 0;          // nanoseconds per byte of the latest chunk alone; 0: none yet
-  std::int64_t judgedNs = 0;     // chunks with the helper since the last judgement: their time
+  std::int64_t judgedNs = 0;     // chunks with the helper since the last win or loss: their time
   std::uint64_t judgedBytes = 0; // and their bytes
   int judgedChunks = 0;
   int aloneLeft = 0;             // chunks still to be done alone before the helper is tried again

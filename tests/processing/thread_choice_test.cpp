@@ -1,10 +1,12 @@
 // The choice between the helper thread and one thread alone, chunk by chunk:
-// the first chunk alone, four chunks with the helper judged together, a
-// stretch alone that doubles while the helper keeps losing and shrinks back
-// when it wins, and now and then one chunk alone.
+// the first chunk alone, a loss as soon as the chunks with the helper took
+// longer than alone, a win after four, a stretch alone that doubles while the
+// helper keeps losing and shrinks back when it wins, and now and then one
+// chunk alone.
 #include "processing/thread_choice.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,32 +14,60 @@ namespace {
 
 constexpr std::uint64_t kChunk = 1 << 20;
 
-// Runs `chunks` chunks, each alone taking 1 ms and with the helper
-// `helperNs`; returns the choices as a string, 'h' with the helper, '.' alone.
-std::string Choices(dialog::ThreadChoice& choice, int chunks, std::int64_t helperNs) {
+// Runs chunks that each take 1 ms alone and, with the helper, the times of
+// `helperUs` in turn (microseconds, repeated); returns the choices as a
+// string, 'h' with the helper, '.' alone.
+std::string Choices(dialog::ThreadChoice& choice, int chunks, const std::vector<int>& helperUs) {
   std::string made;
+  std::size_t next = 0;
   for (int c = 0; c < chunks; ++c) {
     const bool withHelper = dialog::HelperPays(choice);
     made += withHelper ? 'h' : '.';
-    dialog::NoteChunkTime(choice, withHelper, kChunk, withHelper ? helperNs : 1'000'000);
+    const std::int64_t us = withHelper ? helperUs[next++ % helperUs.size()] : 1'000;
+    dialog::NoteChunkTime(choice, withHelper, kChunk, 1'000 * us);
   }
   return made;
 }
 
-TEST(ThreadChoice, StretchesAloneDoubleWhileTheHelperLosesAndShrinkWhenItWins) {
-  dialog::ThreadChoice choice;
-  EXPECT_EQ(Choices(choice, 1 + 4 + 8 + 4 + 16 + 4, 1'100'000),
-            "." + std::string(4, 'h') + std::string(8, '.') + std::string(4, 'h') +
-                std::string(16, '.') + std::string(4, 'h'));
-  // Winning once brings the first stretch back.
-  EXPECT_EQ(Choices(choice, 32 + 4 + 4, 500'000), std::string(32, '.') + std::string(8, 'h'));
-  EXPECT_EQ(Choices(choice, 4 + 8, 1'100'000), std::string(4, 'h') + std::string(8, '.'));
+std::string Alone(int n) { return std::string(n, '.'); }
+std::string Helper(int n) { return std::string(n, 'h'); }
+
+TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesDoubleUntilAWin) {
+  struct Case {
+    const char* what;
+    std::vector<int> helperUs;
+    int chunks;
+    std::string expected;
+  };
+  const Case kCases[] = {
+      {"a slower helper is tried for one chunk, the stretches double", {1'100}, 1 + 1 + 8 + 1 + 16 + 1 + 32,
+       "." + Helper(1) + Alone(8) + Helper(1) + Alone(16) + Helper(1) + Alone(32)},
+      {"time won in earlier chunks carries a slow one", {500, 500, 1'900, 500}, 1 + 8,
+       "." + Helper(8)},
+      {"a slow chunk that eats what the helper won is a loss", {500, 1'600}, 1 + 2 + 8 + 1,
+       "." + Helper(2) + Alone(8) + Helper(1)},
+      {"one chunk alone after every 128 with the helper", {500}, 1 + 128 + 1 + 3,
+       "." + Helper(128) + "." + Helper(3)},
+  };
+  for (const Case& c : kCases) {
+    dialog::ThreadChoice choice;
+    EXPECT_EQ(Choices(choice, c.chunks, c.helperUs), c.expected) << c.what;
+  }
 }
 
-TEST(ThreadChoice, OneChunkAloneAfterEvery128WithTheHelperAndShortChunksUntimed) {
+TEST(ThreadChoice, AWinBringsTheFirstStretchBackAndTheLongestIs256) {
   dialog::ThreadChoice choice;
-  EXPECT_EQ(Choices(choice, 1 + 128 + 1 + 3, 500'000),
-            "." + std::string(128, 'h') + "." + std::string(3, 'h'));
+  std::string expected = ".";
+  for (int stretch = 8; stretch <= 256; stretch *= 2) {
+    expected += "h" + Alone(stretch);
+  }
+  expected += "h" + Alone(256);
+  EXPECT_EQ(Choices(choice, static_cast<int>(expected.size()), {1'100}), expected);
+  EXPECT_EQ(Choices(choice, 4 + 1 + 8 + 1, {500, 500, 500, 500, 1'100}),
+            Helper(4) + Helper(1) + Alone(8) + Helper(1));
+}
+
+TEST(ThreadChoice, ShortChunksAreNotTimed) {
   dialog::ThreadChoice fresh;
   dialog::NoteChunkTime(fresh, false, dialog::kShortestTimedChunk - 1, 1);
   EXPECT_FALSE(dialog::HelperPays(fresh));  // still no time alone
