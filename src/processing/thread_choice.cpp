@@ -9,7 +9,10 @@ namespace {
 // Chunks with the helper that win together. A loss is taken at once: each
 // chunk with a losing helper costs more than a chunk alone gains.
 constexpr int kWinningChunks = 4;
-constexpr int kFirstStretch = 8;
+// Each loss makes the next stretch four times as long: a loss costs about a
+// chunk's time, so a helper that keeps losing costs a few chunks in all.
+constexpr int kFirstStretch = 16;
+constexpr int kStretchGrowth = 4;
 constexpr int kLongestStretch = 256;
 // After this many chunks with the helper, one alone.
 constexpr int kAloneEvery = 128;
@@ -19,7 +22,8 @@ constexpr int kAloneEvery = 128;
 void Judge(ThreadChoice& choice) {
   const double aloneNs = choice.aloneRate * static_cast<double>(choice.judgedBytes);
   if (static_cast<double>(choice.judgedNs) > aloneNs) {
-    choice.stretch = choice.stretch == 0 ? kFirstStretch : std::min(2 * choice.stretch, kLongestStretch);
+    choice.stretch =
+        choice.stretch == 0 ? kFirstStretch : std::min(kStretchGrowth * choice.stretch, kLongestStretch);
     choice.aloneLeft = choice.stretch;
   } else if (choice.judgedChunks == kWinningChunks) {
     choice.stretch = 0;

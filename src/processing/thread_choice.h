@@ -5,10 +5,10 @@
 // processing thread waits for it, and the two lose against one. So the run
 // times every chunk (read, transform, write) either way and keeps to what
 // is faster: as soon as the chunks with the helper took longer than they
-// would alone, the run goes on alone for a stretch, which doubles each time
-// the helper loses again and shrinks back when it has won over a few chunks.
-// So a helper that loses costs about one chunk's time at each try, and the
-// tries grow rarer. A chunk alone now and then keeps the time alone up to
+// would alone, the run goes on alone for a stretch, which grows fourfold each
+// time the helper loses again and shrinks back when it has won over a few
+// chunks. So a helper that loses costs about one chunk's time at each try,
+// and the tries soon grow rare. A chunk alone now and then keeps the time alone up to
 // date. The cipher state is whole at every chunk boundary, so the bytes never
 // depend on the choice.
 

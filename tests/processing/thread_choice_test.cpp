@@ -1,8 +1,8 @@
 // The choice between the helper thread and one thread alone, chunk by chunk:
 // the first chunk alone, a loss as soon as the chunks with the helper took
-// longer than alone, a win after four, a stretch alone that doubles while the
-// helper keeps losing and shrinks back when it wins, and now and then one
-// chunk alone.
+// longer than alone, a win after four, a stretch alone that grows fourfold
+// while the helper keeps losing and shrinks back when it wins, and now and
+// then one chunk alone.
 #include "processing/thread_choice.h"
 
 #include <string>
@@ -32,7 +32,7 @@ std::string Choices(dialog::ThreadChoice& choice, int chunks, const std::vector<
 std::string Alone(int n) { return std::string(n, '.'); }
 std::string Helper(int n) { return std::string(n, 'h'); }
 
-TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesDoubleUntilAWin) {
+TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
   struct Case {
     const char* what;
     std::vector<int> helperUs;
@@ -40,12 +40,12 @@ TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesDoubleUntilAWin) {
     std::string expected;
   };
   const Case kCases[] = {
-      {"a slower helper is tried for one chunk, the stretches double", {1'100}, 1 + 1 + 8 + 1 + 16 + 1 + 32,
-       "." + Helper(1) + Alone(8) + Helper(1) + Alone(16) + Helper(1) + Alone(32)},
+      {"a slower helper is tried for one chunk, the stretches grow", {1'100}, 1 + 1 + 16 + 1 + 64 + 1 + 256,
+       "." + Helper(1) + Alone(16) + Helper(1) + Alone(64) + Helper(1) + Alone(256)},
       {"time won in earlier chunks carries a slow one", {500, 500, 1'900, 500}, 1 + 8,
        "." + Helper(8)},
-      {"a slow chunk that eats what the helper won is a loss", {500, 1'600}, 1 + 2 + 8 + 1,
-       "." + Helper(2) + Alone(8) + Helper(1)},
+      {"a slow chunk that eats what the helper won is a loss", {500, 1'600}, 1 + 2 + 16 + 1,
+       "." + Helper(2) + Alone(16) + Helper(1)},
       {"one chunk alone after every 128 with the helper", {500}, 1 + 128 + 1 + 3,
        "." + Helper(128) + "." + Helper(3)},
   };
@@ -58,13 +58,13 @@ TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesDoubleUntilAWin) {
 TEST(ThreadChoice, AWinBringsTheFirstStretchBackAndTheLongestIs256) {
   dialog::ThreadChoice choice;
   std::string expected = ".";
-  for (int stretch = 8; stretch <= 256; stretch *= 2) {
+  for (int stretch = 16; stretch <= 256; stretch *= 4) {
     expected += "h" + Alone(stretch);
   }
   expected += "h" + Alone(256);
   EXPECT_EQ(Choices(choice, static_cast<int>(expected.size()), {1'100}), expected);
-  EXPECT_EQ(Choices(choice, 4 + 1 + 8 + 1, {500, 500, 500, 500, 1'100}),
-            Helper(4) + Helper(1) + Alone(8) + Helper(1));
+  EXPECT_EQ(Choices(choice, 4 + 1 + 16 + 1, {500, 500, 500, 500, 1'100}),
+            Helper(4) + Helper(1) + Alone(16) + Helper(1));
 }
 
 TEST(ThreadChoice, ShortChunksAreNotTimed) {

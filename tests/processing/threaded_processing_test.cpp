@@ -160,7 +160,7 @@ TEST_F(ThreadedProcessingTest, OneAndTwoThreadsGiveTheReferenceBytesOnEveryPathB
 // boundary and tries the helper again after a stretch; where it pays, the
 // run keeps it. The bytes and the state after are those of one thread.
 TEST_F(ThreadedProcessingTest, SlowHelperIsLeftAtAChunkBoundaryWithTheSameBytes) {
-  constexpr std::size_t kLength = 16 * kChunk + 700;
+  constexpr std::size_t kLength = 20 * kChunk + 700;
   const std::string plain = testsupport::RandomBytes(kLength, 7);
   struct Case {
     int threads;
@@ -168,8 +168,8 @@ TEST_F(ThreadedProcessingTest, SlowHelperIsLeftAtAChunkBoundaryWithTheSameBytes)
     std::uint64_t chunksRunAhead;
   };
   // With the slow helper: the first chunk alone, one with the helper, a
-  // stretch of eight alone, one with the helper, and the rest alone.
-  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 1 + 1}, {2, HelperPaysClock, 16}};
+  // stretch of sixteen alone, one with the helper again, and the rest alone.
+  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 1 + 1}, {2, HelperPaysClock, 20}};
   std::string expected;
   CipherState expectedState;
   for (const Case& c : kCases) {
