@@ -47,8 +47,13 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
     return;
   }
   if (!withHelper) {
-    choice.aloneRate = static_cast<double>(std::max<std::int64_t>(nanoseconds, 1)) /
-                       static_cast<double>(bytes);
+    const double rate = static_cast<double>(std::max<std::int64_t>(nanoseconds, 1)) /
+                        static_cast<double>(bytes);
+    if (choice.warm) {
+      choice.aloneRate = choice.latestAloneRate > 0 ? std::min(rate, choice.latestAloneRate) : rate;
+      choice.latestAloneRate = rate;
+    }
+    choice.warm = true;
     choice.aloneLeft = std::max(choice.aloneLeft - 1, 0);
     choice.sinceAlone = 0;
     return;
