@@ -6,22 +6,28 @@ namespace dialog {
 
 namespace {
 
-// Chunks with the helper that win together. A loss is taken at once: each
-// chunk with a losing helper costs more than a chunk alone gains.
+// Chunks with the helper that win together: they took no longer than they
+// would alone. A helper that loses clearly, by more than a chunk's time, is
+// left at once: each of its chunks costs more than a chunk alone gains. One
+// chunk that another process slowed is forgiven where the others make up
+// for it.
 constexpr int kWinningChunks = 4;
-// Each loss makes the next stretch four times as long: a loss costs about a
-// chunk's time, so a helper that keeps losing costs a few chunks in all.
+// Each loss makes the next stretch four times as long: a try costs up to a
+// few chunks' time, so a helper that keeps losing costs a few chunks in all.
 constexpr int kFirstStretch = 16;
 constexpr int kStretchGrowth = 4;
 constexpr int kLongestStretch = 256;
 // After this many chunks with the helper, one alone.
 constexpr int kAloneEvery = 128;
 
-// After each chunk with the helper: a loss as soon as the chunks so far took
-// longer than they would alone, a win after kWinningChunks without one.
-void Judge(ThreadChoice& choice) {
+// After each chunk with the helper, the latest of `latestBytes`: a loss as
+// soon as the chunks so far took longer than they would alone and one chunk
+// more, or after kWinningChunks longer than alone; otherwise a win then.
+void Judge(ThreadChoice& choice, std::uint64_t latestBytes) {
   const double aloneNs = choice.aloneRate * static_cast<double>(choice.judgedBytes);
-  if (static_cast<double>(choice.judgedNs) > aloneNs) {
+  const double slack =
+      choice.judgedChunks < kWinningChunks ? choice.aloneRate * static_cast<double>(latestBytes) : 0;
+  if (static_cast<double>(choice.judgedNs) > aloneNs + slack) {
     choice.stretch =
         choice.stretch == 0 ? kFirstStretch : std::min(kStretchGrowth * choice.stretch, kLongestStretch);
     choice.aloneLeft = choice.stretch;
@@ -62,7 +68,7 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
   choice.judgedNs += nanoseconds;
   choice.judgedBytes += bytes;
   choice.judgedChunks += 1;
-  Judge(choice);
+  Judge(choice, bytes);
 }
 
 }  // namespace dialog

@@ -4,11 +4,11 @@
 // core of its own: on a busy machine the helper gets a share of one, the
 // processing thread waits for it, and the two lose against one. So the run
 // times every chunk (read, transform, write) either way and keeps to what
-// is faster: as soon as the chunks with the helper took longer than they
-// would alone, the run goes on alone for a stretch, which grows fourfold each
-// time the helper loses again and shrinks back when it has won over a few
-// chunks. So a helper that loses costs about one chunk's time at each try,
-// and the tries soon grow rare. A chunk alone now and then keeps the time
+// is faster: where the chunks with the helper took longer than they would
+// alone (four of them, or fewer by more than a chunk's time), the run goes on
+// alone for a stretch, which grows fourfold each time the helper loses again
+// and shrinks back when it has won over four chunks. So a helper that loses
+// costs about one chunk's time at each try, and the tries soon grow rare. A chunk alone now and then keeps the time
 // alone up to date. The run's first chunk alone is slower than the rest (its
 // buffer's pages, the caches), so the first two go alone, and the time alone
 // is the faster of the latest two: a chunk alone that another process slowed

@@ -1,8 +1,8 @@
 // The choice between the helper thread and one thread alone, chunk by chunk:
-// the first two chunks alone, a loss as soon as the chunks with the helper took
-// longer than alone, a win after four, a stretch alone that grows fourfold
-// while the helper keeps losing and shrinks back when it wins, and now and
-// then one chunk alone.
+// the first two chunks alone, a loss where the chunks with the helper took
+// longer than alone (at once where by more than a chunk), a win after four,
+// a stretch alone that grows fourfold while the helper keeps losing and
+// shrinks back when it wins, and now and then one chunk alone.
 #include "processing/thread_choice.h"
 
 #include <string>
@@ -32,7 +32,7 @@ std::string Choices(dialog::ThreadChoice& choice, int chunks, const std::vector<
 std::string Alone(int n) { return std::string(n, '.'); }
 std::string Helper(int n) { return std::string(n, 'h'); }
 
-TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
+TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
   struct Case {
     const char* what;
     std::vector<int> helperUs;
@@ -40,12 +40,15 @@ TEST(ThreadChoice, LossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
     std::string expected;
   };
   const Case kCases[] = {
-      {"a slower helper is tried for one chunk, the stretches grow", {1'100}, 2 + 1 + 16 + 1 + 64 + 1 + 256,
-       ".." + Helper(1) + Alone(16) + Helper(1) + Alone(64) + Helper(1) + Alone(256)},
-      {"time won in earlier chunks carries a slow one", {500, 500, 1'900, 500}, 2 + 8,
+      {"a helper a tenth slower loses after four chunks, the stretches grow", {1'100},
+       2 + 4 + 16 + 4 + 64 + 4 + 256,
+       ".." + Helper(4) + Alone(16) + Helper(4) + Alone(64) + Helper(4) + Alone(256)},
+      {"one twice as slow loses after one", {2'100}, 2 + 1 + 16 + 1 + 64,
+       ".." + Helper(1) + Alone(16) + Helper(1) + Alone(64)},
+      {"a slow chunk is forgiven where the others make up for it", {500, 500, 1'900, 500}, 2 + 8,
        ".." + Helper(8)},
-      {"a slow chunk that eats what the helper won is a loss", {500, 1'600}, 2 + 2 + 16 + 1,
-       ".." + Helper(2) + Alone(16) + Helper(1)},
+      {"a chunk that eats what the helper won and a chunk more is a loss", {500, 2'600}, 2 + 2 + 16 + 2,
+       ".." + Helper(2) + Alone(16) + Helper(2)},
       {"one chunk alone after every 128 with the helper", {500}, 2 + 128 + 1 + 3,
        ".." + Helper(128) + "." + Helper(3)},
   };
@@ -62,8 +65,8 @@ TEST(ThreadChoice, AWinBringsTheFirstStretchBackAndTheLongestIs256) {
     expected += "h" + Alone(stretch);
   }
   expected += "h" + Alone(256);
-  EXPECT_EQ(Choices(choice, static_cast<int>(expected.size()), {1'100}), expected);
-  EXPECT_EQ(Choices(choice, 4 + 1 + 16 + 1, {500, 500, 500, 500, 1'100}),
+  EXPECT_EQ(Choices(choice, static_cast<int>(expected.size()), {2'100}), expected);
+  EXPECT_EQ(Choices(choice, 4 + 1 + 16 + 1, {500, 500, 500, 500, 2'100}),
             Helper(4) + Helper(1) + Alone(16) + Helper(1));
 }
 
@@ -77,14 +80,14 @@ TEST(ThreadChoice, TheHelperIsHeldAgainstTheFasterOfTheLatestTwoChunksAloneAfter
     return withHelper ? 'h' : '.';
   };
   std::string made;
-  for (std::int64_t us : {3'000, 1'000, 1'100}) {
-    made += chunk(us);  // the helper's 1.1 ms lose against 1 ms, not against 3 ms
+  for (std::int64_t us : {3'000, 1'000, 2'500}) {
+    made += chunk(us);  // the helper's 2.5 ms lose against 1 ms, not against 3 ms
   }
   for (int c = 0; c < 15; ++c) {
     made += chunk(1'000);
   }
-  for (std::int64_t us : {2'000, 1'500}) {
-    made += chunk(us);  // 1.5 ms lose against the 1 ms before the 2 ms
+  for (std::int64_t us : {2'000, 2'500}) {
+    made += chunk(us);  // 2.5 ms lose against the 1 ms before the 2 ms
   }
   EXPECT_EQ(made, ".." + Helper(1) + Alone(16) + Helper(1));
   EXPECT_FALSE(dialog::HelperPays(choice));
