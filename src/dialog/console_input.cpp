@@ -1,6 +1,9 @@
 #include "dialog/console_input.h"
 
+#include <cstring>
+
 #include "platform/console.h"
+#include "platform/unicode_text.h"
 
 namespace dialog {
 
@@ -51,5 +54,32 @@ void SkipLineEnds(RunState& state) {
 void ReopenInput(RunState& state) { platform::DiscardTypeAhead(state.console); }
 
 bool InputAtEnd(RunState& state) { return platform::PeekByte(state.console) < 0; }
+
+std::size_t CodePageBytesOfText(std::string_view text, std::size_t& length, unsigned char* out) {
+  char32_t c = 0;
+  length = platform::DecodeUtf8Char(text, c);
+  if (length == 0) {
+    length = 1;
+    out[0] = static_cast<unsigned char>(text[0]);
+    return 1;
+  }
+  return platform::KeyBytesOf(c, out);
+}
+
+std::size_t CodePageBytesOfTyped(RunState& state, int first, unsigned char* out) {
+  char typed[platform::kMaxUtf8CharBytes] = {static_cast<char>(first)};
+  const auto lead = static_cast<unsigned char>(first);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+  std::size_t taken = 1;
+  while (taken < length && (platform::PeekByte(state.console) & 0xC0) == 0x80) {
+    typed[taken++] = static_cast<char>(platform::ReadByte(state.console));
+  }
+  char32_t c = 0;
+  if (taken < length || platform::DecodeUtf8Char({typed, taken}, c) != taken) {
+    std::memcpy(out, typed, taken);
+    return taken;
+  }
+  return platform::KeyBytesOf(c, out);
+}
 
 }  // namespace dialog

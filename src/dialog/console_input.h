@@ -3,6 +3,9 @@
 // secret input, reading typed text byte by byte with its line ends, and
 // dropping typed-ahead input.
 
+#include <cstddef>
+#include <string_view>
+
 #include "dialog/run_state.h"
 
 namespace dialog {
@@ -31,5 +34,18 @@ void ReopenInput(RunState& state);
 
 // True when the standard input has ended (blocks until a byte or the end).
 [[nodiscard]] bool InputAtEnd(RunState& state);
+
+// Characters of a key or of overlay information where they are code-page
+// bytes (Windows, platform::kKeyCharactersAsCodePage): the bytes of the one
+// character they stand for go to `out` (room for platform::kMaxUtf8CharBytes)
+// and their number is returned; 0 when the code page lacks the character.
+// Bytes that form no whole UTF-8 character are kept as they are (text of
+// code-page bytes given in-process or redirected from an old script).
+//
+// The character at the start of `text`; `length` gets the bytes it took.
+[[nodiscard]] std::size_t CodePageBytesOfText(std::string_view text, std::size_t& length, unsigned char* out);
+// The character typed at the console that begins with the byte `first`
+// (already read); its continuation bytes are read here.
+[[nodiscard]] std::size_t CodePageBytesOfTyped(RunState& state, int first, unsigned char* out);
 
 }  // namespace dialog

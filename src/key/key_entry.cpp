@@ -1,5 +1,6 @@
 #include "key/key_entry.h"
 
+#include "dialog/console_input.h"
 #include "dialog/dataset_name.h"
 #include "dialog/output.h"
 #include "platform/console.h"
@@ -65,16 +66,9 @@ Flow AskKeyCharset(RunState& state) {
 // says what to do instead, for a character the code page lacks.
 bool TakeKeyCharacters(RunState& state, std::string_view text) {
   while (!text.empty() && state.KeyLength < kKeySize - 1) {
-    char32_t c = 0;
-    std::size_t length = platform::DecodeUtf8Char(text, c);
     unsigned char bytes[platform::kMaxUtf8CharBytes];
-    std::size_t count = length == 0 ? 0 : platform::KeyBytesOf(c, bytes);
-    // A byte that starts no UTF-8 character is kept as it is, as typed keys
-    // keep it (a text of code-page bytes given in-process).
-    if (length == 0) {
-      bytes[0] = static_cast<unsigned char>(text[0]);
-      length = count = 1;
-    }
+    std::size_t length = 0;
+    const std::size_t count = dialog::CodePageBytesOfText(text, length, bytes);
     if (count == 0) {
       state.KeyLength = 0;
       dialog::SayConsole(state, Msg::KeyCharacterNotInCodePage);

@@ -89,19 +89,8 @@ bool KeepKeyByte(RunState& state, std::uint8_t byte, PassResult& result) {
 // redirected from a file of code-page bytes). False with `result` filled when
 // the code page lacks the character or the control input differs.
 bool KeepTypedCharacter(RunState& state, int first, PassResult& result) {
-  char bytes[platform::kMaxUtf8CharBytes] = {static_cast<char>(first)};
-  const auto lead = static_cast<unsigned char>(first);
-  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
-  std::size_t taken = 1;
-  while (taken < length && (platform::PeekByte(state.console) & 0xC0) == 0x80) {
-    bytes[taken++] = static_cast<char>(platform::ReadByte(state.console));
-  }
-  char32_t c = 0;
-  if (taken < length || platform::DecodeUtf8Char({bytes, taken}, c) != taken) {
-    return KeepKeyByte(state, lead, result);
-  }
   unsigned char code[platform::kMaxUtf8CharBytes];
-  const std::size_t count = platform::KeyBytesOf(c, code);
+  const std::size_t count = dialog::CodePageBytesOfTyped(state, first, code);
   if (count == 0) {
     result = {PassEnd::NoCodePageByte, 0, state.KeyLength};
     return false;

@@ -2,6 +2,8 @@
 #include "dialog/questions.h"
 #include "overlay/overlay_steps.h"
 #include "overlay/overlay_text.h"
+#include "platform/console.h"
+#include "platform/text_dataset.h"
 
 namespace overlay {
 
@@ -26,7 +28,14 @@ void AddWrongCharacter(MessageLines& message, const RunState& state, const Parse
                        bool masked, Msg begin, Msg end) {
   AddText(message, state, begin);
   const char character = masked ? kMaskedCharacter : static_cast<char>(result.character);
-  AddName(message, state, std::string_view(&character, 1));
+  if (!masked && platform::kKeyCharactersAsCodePage && result.character >= 0x80) {
+    // A code-page byte is shown as the character it was typed as.
+    platform::PathText typed;
+    platform::CodePageToUtf8(std::string_view(&character, 1), typed);
+    AddName(message, state, platform::View(typed));
+  } else {
+    AddName(message, state, std::string_view(&character, 1));
+  }
   AddText(message, state, end);
   AddDecimal(message, result.place);
   AddText(message, state, Msg::CharacterPlaceEnd);
@@ -79,6 +88,11 @@ void AddInfoError(MessageLines& message, const RunState& state, const ParseResul
       AddText(message, state, Msg::MissingValueBegin);
       AddDecimal(message, result.place);
       AddText(message, state, Msg::InformationCharacterEnd);
+      break;
+    case InfoError::NotInCodePage:
+      AddText(message, state, Msg::NotInCodePageBegin);
+      AddDecimal(message, result.place);
+      AddText(message, state, Msg::NotInCodePageEnd);
       break;
   }
 }

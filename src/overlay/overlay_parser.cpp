@@ -41,16 +41,49 @@ Notation NotationOf(std::uint8_t form) {
   return {positionBase, form == 1 || form == 4, valueBase};
 }
 
+// Where characters are code-page bytes (Windows) the bytes of a character
+// read as UTF-8 are handed out one by one (one byte in a single-byte code
+// page). False, and noted, when the code page lacks the character.
+bool TakePendingByte(InfoReader& reader, int& character) {
+  if (reader.pendingCount == 0) {
+    reader.notInCodePage = true;
+    return false;
+  }
+  reader.pendingNext = 1;
+  character = reader.pending[0];
+  return true;
+}
+
+bool NextParameterCharacter(InfoReader& reader, int& character) {
+  if (reader.next >= reader.text.size()) {
+    return false;
+  }
+  character = static_cast<unsigned char>(reader.text[reader.next]);
+  if (!platform::kKeyCharactersAsCodePage || character < 0x80) {
+    ++reader.next;
+    return true;
+  }
+  std::size_t length = 0;
+  reader.pendingCount = static_cast<std::uint8_t>(
+      dialog::CodePageBytesOfText(reader.text.substr(reader.next), length, reader.pending));
+  reader.next += length;
+  return TakePendingByte(reader, character);
+}
+
 // The keyboard: line ends are skipped before every character; two in a row
 // (an empty line) or the end of the input end the information.
-bool NextTypedCharacter(RunState& state, int& character) {
+bool NextTypedCharacter(RunState& state, InfoReader& reader, int& character) {
   dialog::SkipLineEnds(state);
   if (state.LineEndCount == 2 || dialog::InputAtEnd(state)) {
     return false;
   }
   state.LineEndCount = 0;
   character = platform::ReadByte(state.console);
-  return true;
+  if (!platform::kKeyCharactersAsCodePage || character < 0x80) {
+    return true;
+  }
+  reader.pendingCount = static_cast<std::uint8_t>(dialog::CodePageBytesOfTyped(state, character, reader.pending));
+  return TakePendingByte(reader, character);
 }
 
 // An overlay dataset in forms 1 to 6: line ends and empty lines are skipped;
@@ -66,20 +99,23 @@ bool NextDatasetCharacter(platform::TextDataset& dataset, int& character) {
 // The next information character; false at the end of the information.
 bool NextCharacter(RunState& state, InfoReader& reader, int& character) {
   bool read = false;
-  switch (reader.source) {
-    case InfoSource::Parameter:
-      read = reader.next < reader.text.size();
-      if (read) {
-        character = static_cast<unsigned char>(reader.text[reader.next++]);
-      }
-      break;
-    case InfoSource::Keyboard:
-      read = NextTypedCharacter(state, character);
-      break;
-    case InfoSource::Dataset:
-      read = state.overlay.form == kBytestring ? platform::ReadCountedByte(*reader.dataset, reader.consumed, character)
-                                               : NextDatasetCharacter(*reader.dataset, character);
-      break;
+  if (reader.pendingNext < reader.pendingCount) {
+    character = reader.pending[reader.pendingNext++];
+    read = true;
+  } else {
+    switch (reader.source) {
+      case InfoSource::Parameter:
+        read = NextParameterCharacter(reader, character);
+        break;
+      case InfoSource::Keyboard:
+        read = NextTypedCharacter(state, reader, character);
+        break;
+      case InfoSource::Dataset:
+        read = state.overlay.form == kBytestring
+                   ? platform::ReadCountedByte(*reader.dataset, reader.consumed, character)
+                   : NextDatasetCharacter(*reader.dataset, character);
+        break;
+    }
   }
   if (read) {
     ++state.overlay.infoCount;
@@ -222,8 +258,14 @@ ParseResult ParseBytestring(RunState& state, InfoReader& reader) {
 
 ParseResult ParseOverlayInfo(RunState& state, InfoReader& reader) {
   state.overlay.infoCount = 0;
-  return state.overlay.form == kBytestring ? ParseBytestring(state, reader)
-                                           : ParsePairs(state, reader);
+  const ParseResult result = state.overlay.form == kBytestring ? ParseBytestring(state, reader)
+                                                               : ParsePairs(state, reader);
+  // The parse took the character the code page lacks for the end of the
+  // information; whatever it made of that, the information is wrong there.
+  if (reader.notInCodePage) {
+    return {ParseEnd::Error, InfoError::NotInCodePage, 0, 0, state.overlay.infoCount + 1};
+  }
+  return result;
 }
 
 }  // namespace overlay

@@ -13,6 +13,7 @@
 #include "dialog/questions.h"
 #include "dialog/run_state.h"
 #include "platform/text_dataset.h"
+#include "platform/unicode_text.h"
 
 namespace overlay {
 
@@ -41,6 +42,13 @@ struct InfoReader {
   std::size_t next = 0;                 // Parameter: index of the next character
   platform::TextDataset* dataset = nullptr;  // Dataset: the open overlay dataset
   std::uint64_t consumed = 0;           // Dataset, form 7: bytes counted against its length
+  // Parameter and Keyboard where characters are code-page bytes (Windows):
+  // the bytes of the character read last, handed out one by one, and
+  // whether the code page lacked a character (the information ends there).
+  unsigned char pending[platform::kMaxUtf8CharBytes] = {};
+  std::uint8_t pendingCount = 0;
+  std::uint8_t pendingNext = 0;
+  bool notInCodePage = false;
 };
 
 // The messages E1 to E7.
@@ -53,6 +61,7 @@ enum class InfoError : std::uint8_t {
   ValueTooLarge,           // E5: `number` is the value formed so far
   WrongValueCharacter,     // E6: `character` (upper-cased)
   MissingValue,            // E7: form 7 ended after a position byte
+  NotInCodePage,           // a character the code page lacks (Windows)
 };
 
 enum class ParseEnd : std::uint8_t { Complete, Mismatch, Error };

@@ -137,8 +137,18 @@ bool DirectoryNamedExists(const PathText& path, std::string_view) {
   return (AttributeByte(attributes, tag, true) & kKinds) == kDirectory;
 }
 
-// Win32 has no handle to return by: the way back is the absolute path.
-bool MarkCurrentDirectory(DirectoryMark& mark) { return CurrentDirectory(mark.path); }
+// Win32 has no handle to return by: the way back is the absolute path, kept
+// verbatim ("\\?\"), so that a name ending in a dot or a blank is not
+// stripped on the way back into a look-alike without it.
+bool MarkCurrentDirectory(DirectoryMark& mark) {
+  WidePath current;
+  Clear(mark.path);
+  if (!CurrentWideDirectory(current)) {
+    return false;
+  }
+  AssignWide(mark.path, View(current));
+  return !mark.path.cut;
+}
 
 bool ReturnToMark(DirectoryMark& mark) { return ChangeDirectory(mark.path.chars); }
 

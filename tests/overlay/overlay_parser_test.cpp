@@ -19,7 +19,6 @@ using overlay::ParseEnd;
 using overlay::ParseResult;
 
 // Position p of the key starts as the byte p - 1, so every change shows.
-constexpr int kUntouched = -1;
 int KeyByteBefore(int position) { return position - 1; }
 
 struct Expected {

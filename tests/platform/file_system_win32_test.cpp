@@ -231,4 +231,21 @@ TEST_F(FileSystemTest, PathsBeyondMaxPathAreReachedWhole) {
   EXPECT_EQ(View(directory), root_);
 }
 
+// A current directory whose name ends in a dot (which the system strips from
+// the names it is given) stays the current directory through a look into one
+// of its subdirectories, never swapped for its look-alike without the dot.
+TEST_F(FileSystemTest, ACurrentDirectoryEndingInADotIsKeptWhole) {
+  fs::create_directories("dir\\sub");
+  ASSERT_TRUE(CreateDirectoryW(LongForm(L"dir.").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(LongForm(L"dir.\\sub").c_str(), nullptr));
+  ASSERT_TRUE(platform::ChangeDirectory(("\\\\?\\" + root_ + "\\dir.").c_str()));
+  platform::PathText fullPath;
+  EXPECT_TRUE(platform::FullPath("sub\\key.txt", fullPath));
+  EXPECT_EQ(View(fullPath), root_ + "\\dir.\\sub\\key.txt");
+  platform::PathText directory;
+  ASSERT_TRUE(platform::CurrentDirectory(directory));
+  EXPECT_EQ(View(directory), root_ + "\\dir.");
+  ASSERT_TRUE(platform::ChangeDirectory(root_.c_str()));
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,67 @@ TEST(WindowsProgram, KeyCharactersAreOemBytesAndTheLogIsUtf8WithABom) {
   const std::string log = testsupport::ReadFile(scratch.Path("log.txt"));
   EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_NE(log.find("The dataset \xC2\xBB\xC3\xA4rger.txt\xC2\xAB has been encoded.\r\n"), std::string::npos) << log;
+}
+
+// The characters of the overlay information, from parameter 12 or typed, are
+// code-page bytes as the key's are: ä is the byte 84 of the hexadecimal form,
+// in every notation that takes characters. One the code page lacks makes the
+// information wrong, never "?"; a code-page byte in a message is shown as the
+// character that was typed.
+TEST(WindowsProgram, OverlayCharactersAreOemBytes) {
+  ScratchDir scratch;
+  testsupport::DirectoryGuard inScratch(scratch.path);
+  const auto run = [](const std::string& language, const std::string& dataset, const std::string& form,
+                      const std::vector<std::string>& information, const std::string& input) {
+    testsupport::WriteFile(dataset, "plain text");
+    std::vector<std::string> parameters = {language, "log.txt", dataset, "1", "1", "key", form, "1", "256", "0", "255"};
+    parameters.insert(parameters.end(), information.begin(), information.end());
+    return testsupport::RunDialog(parameters, input, platform::TextCharset::Utf8);
+  };
+  struct SameKey {
+    const char* form;
+    std::vector<std::string> information;
+    const char* input;
+  };
+  const SameKey sameKeys[] = {
+      {"1", {"67:\xC3\xA4"}, ""},  // position 67 takes ä
+      {"4", {"43:\xC3\xA4"}, ""},
+      {"7", {"B\xC3\xA4"}, ""},  // B is 66: position 67
+      {"1", {}, "1\n67:\xC3\xA4\n\n"},
+  };
+  run("0", "hex.txt", "2", {"67:84"}, "");
+  const std::string hexEncoded = testsupport::ReadFile("hex.txt");
+  ASSERT_NE(hexEncoded, "plain text");
+  for (const SameKey& row : sameKeys) {
+    run("0", "a.txt", row.form, row.information, row.input);
+    EXPECT_EQ(testsupport::ReadFile("a.txt"), hexEncoded) << "form " << row.form << " " << row.input;
+  }
+  struct Wrong {
+    const char* language;
+    std::vector<std::string> information;
+    const char* input;
+    const char* message;
+  };
+  const Wrong wrongs[] = {
+      {"0", {"1:\xE2\x82\xAC"}, "",  // €
+       "The 12. commandline-parameter is invalid.\n"
+       "The 3. information character is not in this system's code page:\n"
+       " please write its value in decimal or hexadecimal or take an overlay dataset.\n"},
+      {"1", {"1:\xE2\x82\xAC"}, "",
+       "Der 12. in der Befehlszeile \xC3\xBC" "bergebene Parameter ist ung\xC3\xBCltig.\n"
+       "Das 3. Info-Zeichen fehlt in der Codepage dieses Systems:\n"
+       " geben Sie seinen Wert bitte dezimal oder hexadezimal an oder nehmen Sie\n"
+       " eine \xC3\x9C" "berlade-Datei.\n"},
+      {"0", {}, "1\n1:\xE2\x82\xAC\n",
+       "The 3. information character is not in this system's code page:\n"},
+      {"0", {"1:a\xC3\xA4"}, "",
+       "Wrong information character \xC2\xBB\xC3\xA4\xC2\xAB as separate character at position 4.\n"},
+  };
+  for (const Wrong& row : wrongs) {
+    const testsupport::DialogResult result = run(row.language, "b.txt", "1", row.information, row.input);
+    EXPECT_NE(result.output.find(row.message), std::string::npos) << result.output;
+    EXPECT_EQ(testsupport::ReadFile("b.txt"), "plain text");
+  }
 }
 
 }  // namespace
