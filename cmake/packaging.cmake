@@ -6,10 +6,6 @@
 #   cpack -G ZIP   (the Windows build) tarvex5.exe, README.TXT for Windows
 #                  users and PARAMETERS.TXT, the parameter description
 
-# The texts that `tarvex5 --help` writes, in this order.
-set(TARVEX5_HELP_TEXTS ${PROJECT_SOURCE_DIR}/src/platform/parameter_description_en.inc
-  ${PROJECT_SOURCE_DIR}/src/program/exit_status_help.inc)
-
 set(CPACK_PACKAGE_NAME tarvex5)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
@@ -35,7 +31,8 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt ${PROJECT_BINARY_DIR}/README.TXT
     @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/README.TXT DESTINATION .)
-  # The parameter description as `tarvex5 --help` writes it, from the same texts.
+  # The parameter description as `tarvex5 --help` writes it, from the same
+  # texts (TARVEX5_HELP_TEXTS, the Windows ones: src/platform/CMakeLists.txt).
   set(description ${PROJECT_BINARY_DIR}/PARAMETERS.TXT)
   string(REPLACE ";" "$<SEMICOLON>" texts "${TARVEX5_HELP_TEXTS}")
   add_custom_command(OUTPUT ${description}

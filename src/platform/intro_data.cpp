@@ -109,12 +109,13 @@ constexpr const char* kGermanImage[kScreenRows] = {
 #include "intro_image_de.inc"
 };
 // Lines of at most 80 characters; each gets CR LF, and the rest of the 5120
-// characters is filled with lines of blanks.
+// characters is filled with lines of blanks. Each system has its own (paths,
+// shell, attributes): CMake names the files.
 constexpr const char* kEnglishDescription[] = {
-#include "parameter_description_en.inc"
+#include TARVEX5_DESCRIPTION_EN
 };
 constexpr const char* kGermanDescription[] = {
-#include "parameter_description_de.inc"
+#include TARVEX5_DESCRIPTION_DE
 };
 
 constexpr std::array<std::uint8_t, kScreenSize> kStoredImages[kLanguageCount] = {

@@ -39,9 +39,10 @@ void WriteDescription(RunState& state) {
 }
 
 // After the description, which the log holds as well, what only --help
-// tells: the exit statuses, for scripts.
+// tells: the exit statuses, for scripts, in the words of the system's shell
+// (CMake names the file).
 constexpr std::string_view kExitStatusLines[] = {
-#include "program/exit_status_help.inc"
+#include TARVEX5_EXIT_STATUS_HELP
 };
 
 void WriteExitStatuses(RunState& state) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/path_text.h"
+
 namespace {
 
 std::string DecipheredImage(int language) {
@@ -73,6 +75,28 @@ TEST(ParameterDescription, IsCrLfLinesOfAtMost80CharactersAndListsAllTwelveParam
       start = end + 2;
     }
     EXPECT_EQ(listed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  }
+}
+
+// Each system has its own description (CMake picks the files): it shows that
+// system's paths and shell, and never the other's.
+TEST(ParameterDescription, SpeaksTheSystemItRunsOn) {
+  struct Words {
+    std::vector<std::string> own;
+    std::vector<std::string> foreign;
+  };
+  const Words words = platform::kNativePaths.drives
+                          ? Words{{"C:\\", "tarvex5.exe /?", "\"[C:\\"}, {"/home", "'[", "$'"}}
+                          : Words{{"/home/", "'["}, {":\\", ".exe", "/?"}};
+  for (int language = 0; language < platform::kLanguageCount; ++language) {
+    SCOPED_TRACE(language);
+    const std::string description = DecipheredDescription(language);
+    for (const std::string& word : words.own) {
+      EXPECT_NE(description.find(word), std::string::npos) << word;
+    }
+    for (const std::string& word : words.foreign) {
+      EXPECT_EQ(description.find(word), std::string::npos) << word;
+    }
   }
 }
 

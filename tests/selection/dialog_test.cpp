@@ -369,7 +369,7 @@ TEST_F(DialogTest, HelpAndVersionAnswerAtOnce) {
       EXPECT_TRUE(help.output.starts_with("TARVEX5 1.0, the en-/decoding program: the command-line "
                                           "parameters\n=====")) << help.output;
       EXPECT_NE(help.output.find(inCharset("      \xAE" "directory\xAF   the same")), std::string::npos);
-      const std::size_t exitStatuses = help.output.find("\n\nExit status (the same on every system):\n");
+      const std::size_t exitStatuses = help.output.find("\n\nExit status");
       ASSERT_NE(exitStatuses, std::string::npos);
       EXPECT_TRUE(help.output.ends_with("  When several of these happen, 2 goes before 130, and 130 before 1.\n"));
       const std::string described = help.output.substr(0, exitStatuses + 1);
