@@ -6,6 +6,8 @@ namespace dialog {
 
 namespace {
 
+// Chunks alone at the start of the run: the first is not compared.
+constexpr int kFirstChunksAlone = 3;
 // Chunks with the helper that win together: they took no longer than they
 // would alone. A helper that loses clearly, by more than a chunk's time, is
 // left at once: each of its chunks costs more than a chunk alone gains. One
@@ -44,7 +46,8 @@ void Judge(ThreadChoice& choice, std::uint64_t latestBytes) {
 }  // namespace
 
 bool HelperPays(const ThreadChoice& choice) {
-  return choice.aloneRate > 0 && choice.aloneLeft == 0 && choice.sinceAlone < kAloneEvery;
+  return choice.aloneTimed >= kFirstChunksAlone && choice.aloneLeft == 0 &&
+         choice.sinceAlone < kAloneEvery;
 }
 
 void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
@@ -55,11 +58,11 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
   if (!withHelper) {
     const double rate = static_cast<double>(std::max<std::int64_t>(nanoseconds, 1)) /
                         static_cast<double>(bytes);
-    if (choice.warm) {
+    if (choice.aloneTimed > 0) {
       choice.aloneRate = choice.latestAloneRate > 0 ? std::min(rate, choice.latestAloneRate) : rate;
       choice.latestAloneRate = rate;
     }
-    choice.warm = true;
+    choice.aloneTimed = std::min(choice.aloneTimed + 1, kFirstChunksAlone);
     choice.aloneLeft = std::max(choice.aloneLeft - 1, 0);
     choice.sinceAlone = 0;
     return;

@@ -9,10 +9,11 @@
 // alone for a stretch, which grows fourfold each time the helper loses again
 // and shrinks back when it has won over four chunks. So a helper that loses
 // costs about one chunk's time at each try, and the tries soon grow rare. A chunk alone now and then keeps the time
-// alone up to date. The run's first chunk alone is slower than the rest (its
-// buffer's pages, the caches), so the first two go alone, and the time alone
-// is the faster of the latest two: a chunk alone that another process slowed
-// does not let a losing helper go on. The cipher state is whole at every
+// alone up to date. The run's first chunks are slower than the rest (the
+// first by far: its buffer's pages, the caches), so the first three go alone,
+// the first is not compared, and the time alone is the faster of the latest
+// two: a chunk alone that another process slowed does not let a losing
+// helper go on. The cipher state is whole at every
 // chunk boundary, so the bytes never depend on the choice.
 
 #include <cstdint>
@@ -20,9 +21,9 @@
 namespace dialog {
 
 struct ThreadChoice {
-  bool warm = false;             // a chunk alone was timed: the run's first one, which is not compared
-  double latestAloneRate = 0;    // nanoseconds per byte of the latest chunk alone since then
-  double aloneRate = 0;          // what the helper is held against: the faster of the latest two; 0: none yet
+  int aloneTimed = 0;            // chunks alone timed so far (the first is not compared)
+  double latestAloneRate = 0;    // nanoseconds per byte of the latest chunk alone after the first
+  double aloneRate = 0;          // what the helper is held against: the faster of the latest two
   std::int64_t judgedNs = 0;     // chunks with the helper since the last win or loss: their time
   std::uint64_t judgedBytes = 0; // and their bytes
   int judgedChunks = 0;

@@ -1,5 +1,5 @@
 // The choice between the helper thread and one thread alone, chunk by chunk:
-// the first two chunks alone, a loss where the chunks with the helper took
+// the first three chunks alone, a loss where the chunks with the helper took
 // longer than alone (at once where by more than a chunk), a win after four,
 // a stretch alone that grows fourfold while the helper keeps losing and
 // shrinks back when it wins, and now and then one chunk alone.
@@ -41,16 +41,16 @@ TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
   };
   const Case kCases[] = {
       {"a helper a tenth slower loses after four chunks, the stretches grow", {1'100},
-       2 + 4 + 16 + 4 + 64 + 4 + 256,
-       ".." + Helper(4) + Alone(16) + Helper(4) + Alone(64) + Helper(4) + Alone(256)},
-      {"one twice as slow loses after one", {2'100}, 2 + 1 + 16 + 1 + 64,
-       ".." + Helper(1) + Alone(16) + Helper(1) + Alone(64)},
-      {"a slow chunk is forgiven where the others make up for it", {500, 500, 1'900, 500}, 2 + 8,
-       ".." + Helper(8)},
-      {"a chunk that eats what the helper won and a chunk more is a loss", {500, 2'600}, 2 + 2 + 16 + 2,
-       ".." + Helper(2) + Alone(16) + Helper(2)},
-      {"one chunk alone after every 128 with the helper", {500}, 2 + 128 + 1 + 3,
-       ".." + Helper(128) + "." + Helper(3)},
+       3 + 4 + 16 + 4 + 64 + 4 + 256,
+       "..." + Helper(4) + Alone(16) + Helper(4) + Alone(64) + Helper(4) + Alone(256)},
+      {"one twice as slow loses after one", {2'100}, 3 + 1 + 16 + 1 + 64,
+       "..." + Helper(1) + Alone(16) + Helper(1) + Alone(64)},
+      {"a slow chunk is forgiven where the others make up for it", {500, 500, 1'900, 500}, 3 + 8,
+       "..." + Helper(8)},
+      {"a chunk that eats what the helper won and a chunk more is a loss", {500, 2'600}, 3 + 2 + 16 + 2,
+       "..." + Helper(2) + Alone(16) + Helper(2)},
+      {"one chunk alone after every 128 with the helper", {500}, 3 + 128 + 1 + 3,
+       "..." + Helper(128) + "." + Helper(3)},
   };
   for (const Case& c : kCases) {
     dialog::ThreadChoice choice;
@@ -60,7 +60,7 @@ TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
 
 TEST(ThreadChoice, AWinBringsTheFirstStretchBackAndTheLongestIs256) {
   dialog::ThreadChoice choice;
-  std::string expected = "..";
+  std::string expected = "...";
   for (int stretch = 16; stretch <= 256; stretch *= 4) {
     expected += "h" + Alone(stretch);
   }
@@ -80,7 +80,7 @@ TEST(ThreadChoice, TheHelperIsHeldAgainstTheFasterOfTheLatestTwoChunksAloneAfter
     return withHelper ? 'h' : '.';
   };
   std::string made;
-  for (std::int64_t us : {3'000, 1'000, 2'500}) {
+  for (std::int64_t us : {3'000, 1'000, 1'200, 2'500}) {
     made += chunk(us);  // the helper's 2.5 ms lose against 1 ms, not against 3 ms
   }
   for (int c = 0; c < 15; ++c) {
@@ -89,15 +89,16 @@ TEST(ThreadChoice, TheHelperIsHeldAgainstTheFasterOfTheLatestTwoChunksAloneAfter
   for (std::int64_t us : {2'000, 2'500}) {
     made += chunk(us);  // 2.5 ms lose against the 1 ms before the 2 ms
   }
-  EXPECT_EQ(made, ".." + Helper(1) + Alone(16) + Helper(1));
+  EXPECT_EQ(made, "..." + Helper(1) + Alone(16) + Helper(1));
   EXPECT_FALSE(dialog::HelperPays(choice));
 }
 
 TEST(ThreadChoice, ShortChunksAreNotTimed) {
   dialog::ThreadChoice fresh;
   dialog::NoteChunkTime(fresh, false, kChunk, 1);
+  dialog::NoteChunkTime(fresh, false, kChunk, 1);
   dialog::NoteChunkTime(fresh, false, dialog::kShortestTimedChunk - 1, 1);
-  EXPECT_FALSE(dialog::HelperPays(fresh));  // still no time alone after the first
+  EXPECT_FALSE(dialog::HelperPays(fresh));  // two chunks alone timed, not three
 }
 
 }  // namespace
