@@ -19,7 +19,10 @@ constexpr int kWinningChunks = 4;
 constexpr int kFirstStretch = 16;
 constexpr int kStretchGrowth = 4;
 constexpr int kLongestStretch = 256;
-// After this many chunks with the helper, one alone.
+// After this many chunks with the helper, one alone; the first time after
+// kFirstAloneEvery, twice as many each time up to kAloneEvery, so that the
+// yardstick of the run's first chunks is soon replaced.
+constexpr int kFirstAloneEvery = 8;
 constexpr int kAloneEvery = 128;
 
 // After each chunk with the helper, the latest of `latestBytes`: a loss as
@@ -47,7 +50,7 @@ void Judge(ThreadChoice& choice, std::uint64_t latestBytes) {
 
 bool HelperPays(const ThreadChoice& choice) {
   return choice.aloneTimed >= kFirstChunksAlone && choice.aloneLeft == 0 &&
-         choice.sinceAlone < kAloneEvery;
+         choice.sinceAlone < std::max(choice.aloneEvery, kFirstAloneEvery);
 }
 
 void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
@@ -63,6 +66,9 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
       choice.latestAloneRate = rate;
     }
     choice.aloneTimed = std::min(choice.aloneTimed + 1, kFirstChunksAlone);
+    if (choice.sinceAlone >= std::max(choice.aloneEvery, kFirstAloneEvery)) {
+      choice.aloneEvery = std::min(2 * std::max(choice.aloneEvery, kFirstAloneEvery), kAloneEvery);
+    }
     choice.aloneLeft = std::max(choice.aloneLeft - 1, 0);
     choice.sinceAlone = 0;
     return;

@@ -8,13 +8,14 @@
 // alone (four of them, or fewer by more than a chunk's time), the run goes on
 // alone for a stretch, which grows fourfold each time the helper loses again
 // and shrinks back when it has won over four chunks. So a helper that loses
-// costs about one chunk's time at each try, and the tries soon grow rare. A chunk alone now and then keeps the time
-// alone up to date. The run's first chunks are slower than the rest (the
-// first by far: its buffer's pages, the caches), so the first three go alone,
-// the first is not compared, and the time alone is the faster of the latest
-// two: a chunk alone that another process slowed does not let a losing
-// helper go on. The cipher state is whole at every
-// chunk boundary, so the bytes never depend on the choice.
+// costs about one chunk's time at each try, and the tries soon grow rare.
+// The run's first chunks are slower than the rest (the first by far: its
+// buffer's pages, the caches; the next ones by up to a quarter), so the first
+// three go alone, the first is not compared, the time alone is the faster of
+// the latest two, and a chunk alone now and then keeps it up to date (after 8
+// chunks with the helper, then 16, and so on up to 128): a chunk alone that
+// was slow does not let a losing helper go on for long. The cipher state is
+// whole at every chunk boundary, so the bytes never depend on the choice.
 
 #include <cstdint>
 
@@ -30,6 +31,7 @@ struct ThreadChoice {
   int aloneLeft = 0;             // chunks still to be done alone before the helper is tried again
   int stretch = 0;               // chunks alone after the helper loses next; 0: the first stretch
   int sinceAlone = 0;            // chunks with the helper since the last one alone
+  int aloneEvery = 0;            // chunks with the helper before the next one alone; 0: the first time
 };
 
 // Chunks shorter than this are neither timed nor judged: their time is

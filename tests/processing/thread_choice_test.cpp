@@ -49,8 +49,10 @@ TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
        "..." + Helper(8)},
       {"a chunk that eats what the helper won and a chunk more is a loss", {500, 2'600}, 3 + 2 + 16 + 2,
        "..." + Helper(2) + Alone(16) + Helper(2)},
-      {"one chunk alone after every 128 with the helper", {500}, 3 + 128 + 1 + 3,
-       "..." + Helper(128) + "." + Helper(3)},
+      {"one chunk alone after 8 with the helper, 16, 32, and so on up to 128", {500},
+       3 + 8 + 1 + 16 + 1 + 32 + 1 + 64 + 1 + 128 + 1 + 128 + 1 + 3,
+       "..." + Helper(8) + "." + Helper(16) + "." + Helper(32) + "." + Helper(64) + "." + Helper(128) +
+           "." + Helper(128) + "." + Helper(3)},
   };
   for (const Case& c : kCases) {
     dialog::ThreadChoice choice;

@@ -171,8 +171,9 @@ TEST_F(ThreadedProcessingTest, SlowHelperIsLeftAtAChunkBoundaryWithTheSameBytes)
   };
   // With the slow helper: the first three chunks alone, one with the
   // helper, a stretch of sixteen alone, and the last block with the helper
-  // again.
-  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 1 + 1}, {2, HelperPaysClock, 18}};
+  // again. Where it pays: three alone, eight with it, one alone, the rest
+  // (eight and the last block) with it.
+  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 1 + 1}, {2, HelperPaysClock, 8 + 9}};
   std::string expected;
   CipherState expectedState;
   for (const Case& c : kCases) {
