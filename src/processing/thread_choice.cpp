@@ -15,8 +15,9 @@ constexpr int kFirstChunksAlone = 3;
 // for it.
 constexpr int kWinningChunks = 4;
 // Each loss makes the next stretch four times as long: a try costs up to a
-// few chunks' time, so a helper that keeps losing costs a few chunks in all.
-constexpr int kFirstStretch = 16;
+// few chunks' time, so a helper that keeps losing costs a few chunks in all,
+// and a helper that lost once by chance comes back soon.
+constexpr int kFirstStretch = 4;
 constexpr int kStretchGrowth = 4;
 constexpr int kLongestStretch = 256;
 // After this many chunks with the helper, one alone; the first time after

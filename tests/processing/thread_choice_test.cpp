@@ -41,14 +41,14 @@ TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
   };
   const Case kCases[] = {
       {"a helper a tenth slower loses after four chunks, the stretches grow", {1'100},
-       3 + 4 + 16 + 4 + 64 + 4 + 256,
-       "..." + Helper(4) + Alone(16) + Helper(4) + Alone(64) + Helper(4) + Alone(256)},
-      {"one twice as slow loses after one", {2'100}, 3 + 1 + 16 + 1 + 64,
-       "..." + Helper(1) + Alone(16) + Helper(1) + Alone(64)},
+       3 + 4 + 4 + 4 + 16 + 4 + 64,
+       "..." + Helper(4) + Alone(4) + Helper(4) + Alone(16) + Helper(4) + Alone(64)},
+      {"one twice as slow loses after one", {2'100}, 3 + 1 + 4 + 1 + 16,
+       "..." + Helper(1) + Alone(4) + Helper(1) + Alone(16)},
       {"a slow chunk is forgiven where the others make up for it", {500, 500, 1'900, 500}, 3 + 8,
        "..." + Helper(8)},
-      {"a chunk that eats what the helper won and a chunk more is a loss", {500, 2'600}, 3 + 2 + 16 + 2,
-       "..." + Helper(2) + Alone(16) + Helper(2)},
+      {"a chunk that eats what the helper won and a chunk more is a loss", {500, 2'600}, 3 + 2 + 4 + 2,
+       "..." + Helper(2) + Alone(4) + Helper(2)},
       {"one chunk alone after 8 with the helper, 16, 32, and so on up to 128", {500},
        3 + 8 + 1 + 16 + 1 + 32 + 1 + 64 + 1 + 128 + 1 + 128 + 1 + 3,
        "..." + Helper(8) + "." + Helper(16) + "." + Helper(32) + "." + Helper(64) + "." + Helper(128) +
@@ -63,13 +63,13 @@ TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
 TEST(ThreadChoice, AWinBringsTheFirstStretchBackAndTheLongestIs256) {
   dialog::ThreadChoice choice;
   std::string expected = "...";
-  for (int stretch = 16; stretch <= 256; stretch *= 4) {
+  for (int stretch = 4; stretch <= 256; stretch *= 4) {
     expected += "h" + Alone(stretch);
   }
   expected += "h" + Alone(256);
   EXPECT_EQ(Choices(choice, static_cast<int>(expected.size()), {2'100}), expected);
-  EXPECT_EQ(Choices(choice, 4 + 1 + 16 + 1, {500, 500, 500, 500, 2'100}),
-            Helper(4) + Helper(1) + Alone(16) + Helper(1));
+  EXPECT_EQ(Choices(choice, 4 + 1 + 4 + 1, {500, 500, 500, 500, 2'100}),
+            Helper(4) + Helper(1) + Alone(4) + Helper(1));
 }
 
 // The first chunk alone is not compared (its buffer's pages are new, the
@@ -85,13 +85,13 @@ TEST(ThreadChoice, TheHelperIsHeldAgainstTheFasterOfTheLatestTwoChunksAloneAfter
   for (std::int64_t us : {3'000, 1'000, 1'200, 2'500}) {
     made += chunk(us);  // the helper's 2.5 ms lose against 1 ms, not against 3 ms
   }
-  for (int c = 0; c < 15; ++c) {
+  for (int c = 0; c < 3; ++c) {
     made += chunk(1'000);
   }
   for (std::int64_t us : {2'000, 2'500}) {
     made += chunk(us);  // 2.5 ms lose against the 1 ms before the 2 ms
   }
-  EXPECT_EQ(made, "..." + Helper(1) + Alone(16) + Helper(1));
+  EXPECT_EQ(made, "..." + Helper(1) + Alone(4) + Helper(1));
   EXPECT_FALSE(dialog::HelperPays(choice));
 }
 

@@ -170,8 +170,8 @@ TEST_F(ThreadedProcessingTest, SlowHelperIsLeftAtAChunkBoundaryWithTheSameBytes)
     std::uint64_t chunksRunAhead;
   };
   // With the slow helper: the first three chunks alone, one with the
-  // helper, a stretch of sixteen alone, and the last block with the helper
-  // again. Where it pays: three alone, eight with it, one alone, the rest
+  // helper, a stretch of four alone, one with the helper again, and the rest
+  // alone (a stretch of sixteen). Where it pays: three alone, eight with it, one alone, the rest
   // (eight and the last block) with it.
   const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 1 + 1}, {2, HelperPaysClock, 8 + 9}};
   std::string expected;
