@@ -45,16 +45,18 @@ TARVEX5_TARGET_FMA inline __m128d FractionOfLanes(__m128d v) {
   return _mm_or_pd(_mm_and_pd(v, fraction), _mm_set1_pd(1.0));
 }
 
-// GroupKey of the generator whose `a` is in the low and `b` in the high half
-// of `ab`: bytes 5, 4, 3, 2 of a and of b, with b's byte 1 and a's byte 1
-// folded into bytes 0 and 4. Written to the 8 bytes at `destination`.
-TARVEX5_TARGET_FMA inline void StoreKeyOfLanes(std::uint8_t* destination, __m128d ab) {
-  const __m128i bytes = _mm_castpd_si128(ab);
-  const __m128i kept = _mm_setr_epi8(5, 4, 3, 2, 13, 12, 11, 10, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i folded =
-      _mm_setr_epi8(9, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i key = _mm_xor_si128(_mm_shuffle_epi8(bytes, kept), _mm_shuffle_epi8(bytes, folded));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(destination), key);
+// GroupKey of both generators (generator 1 in the low lanes of `a` and `b`):
+// bytes 5, 4, 3, 2 of a and of b, with b's byte 1 and a's byte 1 folded into
+// bytes 0 and 4. Each lane's key is one shuffle of a and one of b within the
+// lane, XORed; generator 1's is written to `pass1`, generator 2's to `pass2`.
+TARVEX5_TARGET_FMA inline void StoreKeysOfLanes(std::uint8_t* pass1, std::uint8_t* pass2, __m128d a,
+                                                __m128d b) {
+  const __m128i fromA = _mm_setr_epi8(5, 4, 3, 2, 1, -1, -1, -1, 13, 12, 11, 10, 9, -1, -1, -1);
+  const __m128i fromB = _mm_setr_epi8(1, -1, -1, -1, 5, 4, 3, 2, 9, -1, -1, -1, 13, 12, 11, 10);
+  const __m128i key = _mm_xor_si128(_mm_shuffle_epi8(_mm_castpd_si128(a), fromA),
+                                    _mm_shuffle_epi8(_mm_castpd_si128(b), fromB));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(pass1), key);
+  _mm_storeh_pd(reinterpret_cast<double*>(pass2), _mm_castsi128_pd(key));
 }
 
 // Whether a generator is back at its reference value after step `i`
@@ -78,8 +80,7 @@ TARVEX5_TARGET_FMA inline __m128i LooseRefOfLanes(const Generator& gen1, const G
 // The values are held loosely (keystream.h).
 TARVEX5_TARGET_FMA inline bool TakeStep(__m128d& a, __m128d& b, __m128i looseRef, int i,
                                         int groups, const BlockKeys& keys) {
-  StoreKeyOfLanes(keys.pass1 + kGroupLength * i, _mm_unpacklo_pd(a, b));
-  StoreKeyOfLanes(keys.pass2 + kGroupLength * i, _mm_unpackhi_pd(a, b));
+  StoreKeysOfLanes(keys.pass1 + kGroupLength * i, keys.pass2 + kGroupLength * i, a, b);
   __m128d x = ProductOfLanes(a, b);
   __m128d root = a;
   if (TakesFractions(i)) {
@@ -130,7 +131,7 @@ constexpr int kWindow = 8;
 // Where the key bytes of four steps come from, in the 64 bytes of their `a`
 // values (step j's lanes at 16 j) followed by the 64 of their `b` values: the
 // first 32 bytes are pass 1's keys (generator 1's lanes), the next 32 pass
-// 2's, as StoreKeyOfLanes picks them. The folded bytes (b.b1 into offset 0,
+// 2's, as StoreKeysOfLanes picks them. The folded bytes (b.b1 into offset 0,
 // a.b1 into offset 4) come from a second look-up.
 struct KeyIndices {
   std::uint8_t kept[64];
@@ -292,8 +293,63 @@ TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128i l
   return true;
 }
 
+// The steps of the FMA loop without AVX-512 taken by plain products, tested
+// together once a window.
+constexpr int kPlainWindow = 4;
+
+// All ones in the lanes where the plain product `p` of `x` and `y` may not be
+// the extended product: InexactLanes above, without its look at the last bit
+// (an even product taken again step by step costs less here than the test).
+TARVEX5_TARGET_FMA inline __m128i MaybeInexactLanes(__m128d x, __m128d y, __m128d p) {
+  const __m128d e = _mm_fmsub_pd(x, y, p);
+  const __m128d scaledUp = _mm_fmadd_pd(e, _mm_set1_pd(1.0 + 0x1p-11 + 0x1p-21), p);
+  return _mm_castpd_si128(_mm_cmpneq_pd(scaledUp, p));
+}
+
+// Steps `start` .. `start` + kPlainWindow - 1 (`start` a multiple of
+// kPlainWindow, all of them whole groups) by plain products, their key bytes
+// stored as they go. Returns false, with `a` and `b` as they were, when a
+// product may need the integer path or a generator came back: the caller
+// then takes the window again step by step, storing the same key bytes.
+TARVEX5_TARGET_FMA inline bool TryPlainSteps(__m128d& a, __m128d& b, __m128i looseRef, int start,
+                                             const BlockKeys& keys) {
+  static_assert(kPlainWindow % kLooseSteps == 0);
+  __m128d stepA = a;
+  __m128d stepB = b;
+  __m128i failed = _mm_setzero_si128();
+#pragma GCC unroll 4
+  for (int w = 0; w < kPlainWindow; ++w) {
+    const int i = start + w;
+    StoreKeysOfLanes(keys.pass1 + kGroupLength * i, keys.pass2 + kGroupLength * i, stepA, stepB);
+    __m128d x = _mm_mul_pd(stepA, stepB);
+    failed = _mm_or_si128(failed, MaybeInexactLanes(stepA, stepB, x));
+    __m128d root = stepA;
+    if (TakesFractions(w)) {
+      x = FractionOfLanes(x);
+      root = FractionOfLanes(stepA);
+    }
+    stepB = _mm_mul_pd(root, root);
+    stepA = _mm_mul_pd(x, x);
+    const __m128i compared = _mm_and_si128(
+        _mm_castpd_si128(stepA), _mm_set1_epi64x(static_cast<long long>(kLooseCompareMask)));
+    failed = _mm_or_si128(
+        _mm_or_si128(failed, _mm_cmpeq_epi64(compared, looseRef)),
+        _mm_or_si128(MaybeInexactLanes(root, root, stepB), MaybeInexactLanes(x, x, stepA)));
+  }
+  if (!_mm_testz_si128(failed, failed)) [[unlikely]] {
+    return false;
+  }
+  a = stepA;
+  b = stepB;
+  return true;
+}
+
 }  // namespace
 
+// A window of steps at a time by plain products, their test for the integer
+// path and for a return made once for the window; a window that fails the
+// test and the last steps (a tail step, or a block not of whole windows) are
+// taken step by step.
 TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
                                           const BlockKeys& keys) {
   __m128d a;
@@ -301,9 +357,16 @@ TARVEX5_TARGET_FMA int RunBothFusedVector(Generator& gen1, Generator& gen2, int 
   LoadLanes(gen1, gen2, a, b);
   const __m128i looseRef = LooseRefOfLanes(gen1, gen2);
   int i = 0;
-  for (; i < steps; ++i) {
-    if (TakeStep(a, b, looseRef, i, groups, keys)) [[unlikely]] {
-      break;
+  while (i < steps) {
+    if (groups - i >= kPlainWindow && TryPlainSteps(a, b, looseRef, i, keys)) {
+      i += kPlainWindow;
+      continue;
+    }
+    const int end = groups - i >= kPlainWindow ? i + kPlainWindow : steps;
+    for (; i < end; ++i) {
+      if (TakeStep(a, b, looseRef, i, groups, keys)) [[unlikely]] {
+        return StoreLanes(gen1, gen2, a, b, i);
+      }
     }
   }
   return StoreLanes(gen1, gen2, a, b, i);

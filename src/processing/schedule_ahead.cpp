@@ -235,7 +235,10 @@ void StopScheduleAhead(RunState& state) {
 void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, std::uint64_t length,
                        std::uint8_t* buffer, const Chunk& done) {
   {
-    std::lock_guard lock(ahead.mutex);
+    // The helper may still be finishing the schedule in hand of a dataset
+    // dropped before (EndAheadDataset).
+    std::unique_lock lock(ahead.mutex);
+    ahead.toProcessing.wait(lock, [&] { return !ahead.datasetInHand; });
     ahead.cipher = from;
     ahead.length = length;
     ahead.done = done;
@@ -277,8 +280,6 @@ void TransformChunkAhead(ScheduleAhead& ahead, std::size_t size, cipher::CipherS
 void EndAheadDataset(ScheduleAhead& ahead) {
   ahead.dropDataset = true;
   Signal(ahead, ahead.toHelper);
-  std::unique_lock lock(ahead.mutex);
-  ahead.toProcessing.wait(lock, [&] { return !ahead.datasetInHand; });
 }
 
 ThreadChoice& ChoiceOf(ScheduleAhead& ahead) { return ahead.choice; }

@@ -43,7 +43,11 @@ void BeginAheadDataset(ScheduleAhead& ahead, const cipher::CipherState& from, st
 void TransformChunkAhead(ScheduleAhead& ahead, std::size_t size, cipher::CipherState& cipher);
 
 // Ends the dataset, also one left part-way: whatever the helper thread ran
-// ahead beyond the chunks transformed is dropped.
+// ahead beyond the chunks transformed is dropped. Returns at once: the
+// helper touches neither the buffer nor the caller's state any more, and
+// finishes the schedule in hand while the caller goes on alone (on a busy
+// machine it may wait a while for the core); BeginAheadDataset and
+// StopScheduleAhead wait for it.
 void EndAheadDataset(ScheduleAhead& ahead);
 
 // Whether the helper thread pays, kept for the whole run.

@@ -6,21 +6,41 @@ namespace dialog {
 
 namespace {
 
-// Chunks with the helper judged together, so that one chunk slowed by
-// another process does not decide.
-constexpr int kJudgedChunks = 4;
-constexpr int kFirstStretch = 8;
+// Chunks alone at the start of the run: the first is not compared.
+constexpr int kFirstChunksAlone = 3;
+// Chunks with the helper that win together: they took no longer than they
+// would alone. A helper that loses clearly, by more than a chunk's time, is
+// left at once: each of its chunks costs more than a chunk alone gains. One
+// chunk that another process slowed is forgiven where the others make up
+// for it.
+constexpr int kWinningChunks = 4;
+// Each loss makes the next stretch four times as long: a try costs up to a
+// few chunks' time, so a helper that keeps losing costs a few chunks in all,
+// and a helper that lost once by chance comes back soon.
+constexpr int kFirstStretch = 4;
+constexpr int kStretchGrowth = 4;
 constexpr int kLongestStretch = 256;
-// After this many chunks with the helper, one alone.
+// After this many chunks with the helper, one alone; the first time after
+// kFirstAloneEvery, twice as many each time up to kAloneEvery, so that the
+// yardstick of the run's first chunks is soon replaced.
+constexpr int kFirstAloneEvery = 8;
 constexpr int kAloneEvery = 128;
 
-void Judge(ThreadChoice& choice) {
+// After each chunk with the helper, the latest of `latestBytes`: a loss as
+// soon as the chunks so far took longer than they would alone and one chunk
+// more, or after kWinningChunks longer than alone; otherwise a win then.
+void Judge(ThreadChoice& choice, std::uint64_t latestBytes) {
   const double aloneNs = choice.aloneRate * static_cast<double>(choice.judgedBytes);
-  if (static_cast<double>(choice.judgedNs) > aloneNs) {
-    choice.stretch = choice.stretch == 0 ? kFirstStretch : std::min(2 * choice.stretch, kLongestStretch);
+  const double slack =
+      choice.judgedChunks < kWinningChunks ? choice.aloneRate * static_cast<double>(latestBytes) : 0;
+  if (static_cast<double>(choice.judgedNs) > aloneNs + slack) {
+    choice.stretch =
+        choice.stretch == 0 ? kFirstStretch : std::min(kStretchGrowth * choice.stretch, kLongestStretch);
     choice.aloneLeft = choice.stretch;
-  } else {
+  } else if (choice.judgedChunks == kWinningChunks) {
     choice.stretch = 0;
+  } else {
+    return;
   }
   choice.judgedNs = 0;
   choice.judgedBytes = 0;
@@ -30,7 +50,8 @@ void Judge(ThreadChoice& choice) {
 }  // namespace
 
 bool HelperPays(const ThreadChoice& choice) {
-  return choice.aloneRate > 0 && choice.aloneLeft == 0 && choice.sinceAlone < kAloneEvery;
+  return choice.aloneTimed >= kFirstChunksAlone && choice.aloneLeft == 0 &&
+         choice.sinceAlone < std::max(choice.aloneEvery, kFirstAloneEvery);
 }
 
 void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
@@ -39,8 +60,16 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
     return;
   }
   if (!withHelper) {
-    choice.aloneRate = static_cast<double>(std::max<std::int64_t>(nanoseconds, 1)) /
-                       static_cast<double>(bytes);
+    const double rate = static_cast<double>(std::max<std::int64_t>(nanoseconds, 1)) /
+                        static_cast<double>(bytes);
+    if (choice.aloneTimed > 0) {
+      choice.aloneRate = choice.latestAloneRate > 0 ? std::min(rate, choice.latestAloneRate) : rate;
+      choice.latestAloneRate = rate;
+    }
+    choice.aloneTimed = std::min(choice.aloneTimed + 1, kFirstChunksAlone);
+    if (choice.sinceAlone >= std::max(choice.aloneEvery, kFirstAloneEvery)) {
+      choice.aloneEvery = std::min(2 * std::max(choice.aloneEvery, kFirstAloneEvery), kAloneEvery);
+    }
     choice.aloneLeft = std::max(choice.aloneLeft - 1, 0);
     choice.sinceAlone = 0;
     return;
@@ -48,9 +77,8 @@ void NoteChunkTime(ThreadChoice& choice, bool withHelper, std::uint64_t bytes,
   choice.sinceAlone += 1;
   choice.judgedNs += nanoseconds;
   choice.judgedBytes += bytes;
-  if (++choice.judgedChunks == kJudgedChunks) {
-    Judge(choice);
-  }
+  choice.judgedChunks += 1;
+  Judge(choice, bytes);
 }
 
 }  // namespace dialog

@@ -80,11 +80,12 @@ const Expected& ReferenceChain() {
 }
 
 // Chunk clocks on which the helper thread pays, or is slow: a chunk with it
-// takes half or four times as long as one alone. Each advances by the
-// chunk's time at either reading, so that a chunk takes that time.
+// takes no time (whatever its length, it wins), or four times as long as one
+// alone. Each advances by the chunk's time at either reading, so that a chunk
+// takes that time.
 std::int64_t HelperPaysClock(bool withHelper) {
   static std::int64_t now = 0;
-  return now += withHelper ? 500'000 : 1'000'000;
+  return now += withHelper ? 0 : 1'000'000;
 }
 
 std::int64_t HelperSlowClock(bool withHelper) {
@@ -115,9 +116,10 @@ class ThreadedProcessingTest : public ::testing::Test {
       cipher_test::ExpectSameRunningState(ReferenceChain().statesAfter[d], state->cipher);
     }
     if (state->ahead != nullptr) {
-      // Of the datasets of 64 KiB and more, but the first chunk: the run
-      // times one chunk alone first.
-      EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), 3u + 2u + 1u - 1u);
+      // The run times three chunks alone first (d0's two and d2's first;
+      // d0's last block, too short to be timed, goes alone between them):
+      // the helper takes d2's last block and d3.
+      EXPECT_EQ(dialog::ChunksRunAhead(*state->ahead), 2u);
     }
     dialog::StopScheduleAhead(*state);
     dialog::ReleaseProcessed(state->processed);
@@ -160,17 +162,18 @@ TEST_F(ThreadedProcessingTest, OneAndTwoThreadsGiveTheReferenceBytesOnEveryPathB
 // boundary and tries the helper again after a stretch; where it pays, the
 // run keeps it. The bytes and the state after are those of one thread.
 TEST_F(ThreadedProcessingTest, SlowHelperIsLeftAtAChunkBoundaryWithTheSameBytes) {
-  constexpr std::size_t kLength = 16 * kChunk + 700;
+  constexpr std::size_t kLength = 20 * kChunk + 700;
   const std::string plain = testsupport::RandomBytes(kLength, 7);
   struct Case {
     int threads;
     std::int64_t (*clock)(bool);
     std::uint64_t chunksRunAhead;
   };
-  // With the slow helper: the first chunk alone, four with the helper
-  // (judged together), a stretch of eight alone, then the helper again for
-  // the last three whole chunks and the last block.
-  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 4 + 4}, {2, HelperPaysClock, 16}};
+  // With the slow helper: the first three chunks alone, one with the
+  // helper, a stretch of four alone, one with the helper again, and the rest
+  // alone (a stretch of sixteen). Where it pays: three alone, eight with it, one alone, the rest
+  // (eight and the last block) with it.
+  const Case kCases[] = {{1, nullptr, 0}, {2, HelperSlowClock, 1 + 1}, {2, HelperPaysClock, 8 + 9}};
   std::string expected;
   CipherState expectedState;
   for (const Case& c : kCases) {
