@@ -221,7 +221,10 @@ void LearnWalkDirectory(Enumeration& run, std::string_view enteredBy) {
   if (platform::CurrentDirectory(current)) {
     run.walkDirectory.assign(platform::View(current));
   } else {
-    run.walkDirectory.assign(enteredBy);
+    // clear and append rather than assign: GCC 12 at -O3 warns of an overlap
+    // in assign's inlined replace that cannot happen (a false -Wrestrict).
+    run.walkDirectory.clear();
+    run.walkDirectory.append(enteredBy);
   }
 }
 
