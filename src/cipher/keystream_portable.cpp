@@ -34,6 +34,18 @@ TARVEX5_ALWAYS_INLINE void StepLoose(double& a, double& b, int i) {
   a = Product::Apply(x, x);
 }
 
+// Step `i` of both generators, their key bytes stored first; true when a
+// generator came back (generator 1 only within its `groups`).
+template <class Product>
+TARVEX5_ALWAYS_INLINE bool StepBoth(double& a1, double& b1, double& a2, double& b2, double ref1,
+                                    double ref2, int i, int groups, const BlockKeys& keys) {
+  StoreGroupKey(keys.pass1 + kGroupLength * i, GroupKey(a1, b1));
+  StoreGroupKey(keys.pass2 + kGroupLength * i, GroupKey(a2, b2));
+  StepLoose<Product>(a1, b1, i);
+  StepLoose<Product>(a2, b2, i);
+  return (i < groups && LooseEquals(a1, ref1)) || LooseEquals(a2, ref2);
+}
+
 template <class Product>
 TARVEX5_ALWAYS_INLINE int RunBoth(Generator& gen1, Generator& gen2, int steps, int groups,
                                   const BlockKeys& keys) {
@@ -47,11 +59,7 @@ TARVEX5_ALWAYS_INLINE int RunBoth(Generator& gen1, Generator& gen2, int steps, i
   const double ref2 = gen2.ref;
   int i = 0;
   for (; i < steps; ++i) {
-    StoreGroupKey(keys.pass1 + kGroupLength * i, GroupKey(a1, b1));
-    StoreGroupKey(keys.pass2 + kGroupLength * i, GroupKey(a2, b2));
-    StepLoose<Product>(a1, b1, i);
-    StepLoose<Product>(a2, b2, i);
-    if ((i < groups && LooseEquals(a1, ref1)) || LooseEquals(a2, ref2)) [[unlikely]] {
+    if (StepBoth<Product>(a1, b1, a2, b2, ref1, ref2, i, groups, keys)) [[unlikely]] {
       break;
     }
   }
@@ -147,11 +155,7 @@ TARVEX5_ALWAYS_INLINE int RunBothByWindows(Generator& gen1, Generator& gen2, int
     }
     const int end = groups - i >= kPlainWindow ? i + kPlainWindow : steps;
     for (; i < end; ++i) {
-      StoreGroupKey(keys.pass1 + kGroupLength * i, GroupKey(a1, b1));
-      StoreGroupKey(keys.pass2 + kGroupLength * i, GroupKey(a2, b2));
-      StepLoose<FusedProduct>(a1, b1, i);
-      StepLoose<FusedProduct>(a2, b2, i);
-      if ((i < groups && LooseEquals(a1, ref1)) || LooseEquals(a2, ref2)) [[unlikely]] {
+      if (StepBoth<FusedProduct>(a1, b1, a2, b2, ref1, ref2, i, groups, keys)) [[unlikely]] {
         stop = i;
         break;
       }
