@@ -60,4 +60,30 @@ std::string ReadFile(const std::string& path) {
   return content.str();
 }
 
+namespace {
+
+constexpr int kPipeFillingDatasets = 500;
+
+std::string PipeFillingDataset(const ScratchDir& scratch, int i) {
+  return scratch.Path("data/" + std::string(150, 'f') + std::to_string(i));
+}
+
+}  // namespace
+
+void WritePipeFillingDatasets(const ScratchDir& scratch) {
+  std::filesystem::create_directory(scratch.Path("data"));
+  for (int i = 0; i < kPipeFillingDatasets; ++i) {
+    WriteFile(PipeFillingDataset(scratch, i), "abc");
+  }
+}
+
+bool SomePipeFillingDatasetUnchanged(const ScratchDir& scratch) {
+  for (int i = 0; i < kPipeFillingDatasets; ++i) {
+    if (ReadFile(PipeFillingDataset(scratch, i)) == "abc") {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace testsupport

@@ -28,4 +28,12 @@ std::string ReadFile(const std::string& path);
 // `length` bytes of a fixed pseudo-random sequence chosen by `seed`.
 std::string RandomBytes(std::size_t length, unsigned seed);
 
+// Datasets enough, with names long enough, that the announcements of a run
+// over them (two lines for each) go far beyond a pipe's buffer: a run that
+// writes into a pipe no longer read cannot reach its end. In the directory
+// "data" of `scratch`, as "abc" each.
+void WritePipeFillingDatasets(const ScratchDir& scratch);
+// True when one of them at least is still as written: the run ended early.
+bool SomePipeFillingDatasetUnchanged(const ScratchDir& scratch);
+
 }  // namespace testsupport
