@@ -1,11 +1,11 @@
 // The byte work in x86 vectors: 64 bytes at a time with AVX-512 byte
-// permutes, 32 bytes at a time with AVX2. A look-up in the 256-entry table
-// is two 128-entry permutes and a blend by the index's top bit (AVX-512), or
-// sixteen 16-entry shuffles and a tree of blends by the index's top four bits
-// (AVX2). The XOR scans of encoding run within each 8-byte lane by shifts,
-// then across the lanes by the lanes' totals; a carry takes them from vector
-// to vector. The layers that follow a scan run on a second sweep over a local
-// copy, so every vector is loaded whole, as it was stored.
+// permutes (byte_vectors_avx512.h), 32 bytes at a time with AVX2. With AVX2 a
+// look-up in the 256-entry table is sixteen 16-entry shuffles and a tree of
+// blends by the index's top four bits. The XOR scans of encoding run within
+// each 8-byte lane by shifts, then across the lanes by the lanes' totals; a
+// carry takes them from vector to vector. The layers that follow a scan run
+// on a second sweep over a local copy, so every vector is loaded whole, as it
+// was stored.
 
 #include "cipher/byte_transform.h"
 #include "cipher/instruction_set.h"

@@ -104,8 +104,8 @@ struct BytesBeside {
 // here: the AVX-512 paths of both.
 bool BytesBesideAvailable(ProductPath path, BytePath bytePath);
 
-// RunBothFusedVectorAvx512 that also transforms `bytes`, all of them, whereever
-// the generators stop.
+// RunBothFusedVectorAvx512 that also transforms `bytes`, all of them,
+// wherever the generators stop.
 int RunBothBesideBytesAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
                              const BlockKeys& keys, const BytesBeside& bytes);
 
