@@ -69,7 +69,7 @@ void BM_TransformBlock(benchmark::State& run, bool encode, BytePath path) {
   run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * kBlockLength);
 }
 
-// 64 whole blocks at once, each block's byte work beside
+// A chunk of 1 MiB of whole blocks at once, each block's byte work beside
 // the next block's key bytes where the processor allows.
 void BM_TransformBlocks(benchmark::State& run, bool encode, BytePath path) {
   if (Skipped(run, cipher::BytePathAvailable(path))) {
@@ -77,7 +77,7 @@ void BM_TransformBlocks(benchmark::State& run, bool encode, BytePath path) {
   }
   static cipher::CipherState state;
   PrepareState(state, encode, path);
-  constexpr int kBlocks = 64;
+  constexpr int kBlocks = 2048;
   auto chunk = std::make_unique<std::uint8_t[]>(kBlocks * kBlockLength);
   for (int i = 0; i < kBlocks * kBlockLength; ++i) {
     chunk[i] = static_cast<std::uint8_t>(i);
