@@ -9,6 +9,7 @@
 #include "cipher/cipher_state.h"
 #include "cipher/generator.h"
 #include "cipher/key_schedule.h"
+#include "cipher/keystream.h"
 
 namespace cipher {
 
@@ -73,6 +74,38 @@ void TransformBlock(CipherState& state, std::uint8_t* block, int n) {
   const ByteWork work{state.encode ? state.subst : state.inverse, state.work + 1, keys.pass1,
                       keys.pass2};
   TransformBytes(UsableBytePath(state.bytePath), state.encode, work, block, n);
+}
+
+// While a block's byte work runs, the next block's key bytes are generated
+// beside it: nothing of the one waits for the other. A block that begins
+// with a stir or a rekey changes the tables, so the block before it is
+// transformed first.
+void TransformBlocks(CipherState& state, std::uint8_t* data, int n, int count) {
+  assert(n >= 1 && n <= kMaxBlockLength);
+  if (count <= 0) {
+    return;
+  }
+  const BytePath bytePath = UsableBytePath(state.bytePath);
+  const ProductPath productPath = BestProductPath();
+  BlockKeyBuffer keys[2];
+  AdvanceBlock(state, n, {keys[0].pass1, keys[0].pass2});
+  for (int k = 0; k < count; ++k) {
+    const BlockKeyBuffer& current = keys[k % 2];
+    BlockKeyBuffer& next = keys[(k + 1) % 2];
+    const ByteWork work{state.encode ? state.subst : state.inverse, state.work + 1,
+                        current.pass1, current.pass2};
+    std::uint8_t* block = data + static_cast<std::ptrdiff_t>(k) * n;
+    if (k + 1 == count || state.stirPending) {
+      TransformBytes(bytePath, state.encode, work, block, n);
+      if (k + 1 < count) {
+        AdvanceBlock(state, n, {next.pass1, next.pass2});
+      }
+      continue;
+    }
+    GenerateBlockKeysBeside(productPath, state, n, {next.pass1, next.pass2},
+                            {bytePath, state.encode, work, block, n});
+    ApplyCheck(state);
+  }
 }
 
 }  // namespace cipher

@@ -1,11 +1,11 @@
 // The byte work in x86 vectors: 64 bytes at a time with AVX-512 byte
-// permutes, 32 bytes at a time with AVX2. A look-up in the 256-entry table
-// is two 128-entry permutes and a blend by the index's top bit (AVX-512), or
-// sixteen 16-entry shuffles and a tree of blends by the index's top four bits
-// (AVX2). The XOR scans of encoding run within each 8-byte lane by shifts,
-// then across the lanes by the lanes' totals; a carry takes them from vector
-// to vector. The layers that follow a scan run on a second sweep over a local
-// copy, so every vector is loaded whole, as it was stored.
+// permutes (byte_vectors_avx512.h), 32 bytes at a time with AVX2. With AVX2 a
+// look-up in the 256-entry table is sixteen 16-entry shuffles and a tree of
+// blends by the index's top four bits. The XOR scans of encoding run within
+// each 8-byte lane by shifts, then across the lanes by the lanes' totals; a
+// carry takes them from vector to vector. The layers that follow a scan run
+// on a second sweep over a local copy, so every vector is loaded whole, as it
+// was stored.
 
 #include "cipher/byte_transform.h"
 #include "cipher/instruction_set.h"
@@ -14,6 +14,7 @@
 
 #include <cstring>
 
+#include "cipher/byte_vectors_avx512.h"
 #include "cipher/x86_intrinsics.h"
 
 namespace cipher {
@@ -26,129 +27,22 @@ alignas(64) constexpr std::uint8_t kRamp[64] = {
     22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43,
     44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
 
-// A block's vectors need a local copy of at most this many bytes, plus one
-// vector of zeros after the end.
-constexpr int kCopyLength = 1024 + 64;
-
-// ---- 64 bytes: AVX-512 with byte permutes ----
-
-struct Table64 {
-  __m512i part[4];
-};
-
-TARVEX5_TARGET_AVX512 inline Table64 LoadTable64(const std::uint8_t* table) {
-  return {{_mm512_loadu_si512(table), _mm512_loadu_si512(table + 64),
-           _mm512_loadu_si512(table + 128), _mm512_loadu_si512(table + 192)}};
-}
-
-TARVEX5_TARGET_AVX512 inline __m512i Look64(const Table64& table, __m512i x) {
-  const __m512i low = _mm512_permutex2var_epi8(table.part[0], x, table.part[1]);
-  const __m512i high = _mm512_permutex2var_epi8(table.part[2], x, table.part[3]);
-  return _mm512_mask_blend_epi8(_mm512_movepi8_mask(x), low, high);
-}
-
-// The lanes of a vector at `at` that lie within a block of `n` bytes.
-TARVEX5_TARGET_AVX512 inline __mmask64 Lanes64(int at, int n) {
-  const int count = n - at;
-  return _cvtu64_mask64(count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1);
-}
-
-// Byte k becomes the XOR of bytes 0..k.
-TARVEX5_TARGET_AVX512 inline __m512i PrefixXor64(__m512i x) {
-  x = _mm512_xor_si512(x, _mm512_slli_epi64(x, 8));
-  x = _mm512_xor_si512(x, _mm512_slli_epi64(x, 16));
-  x = _mm512_xor_si512(x, _mm512_slli_epi64(x, 32));
-  const __m512i lastOfLane = _mm512_set_epi64(
-      0x0F0F0F0F0F0F0F0F, 0x0707070707070707, 0x0F0F0F0F0F0F0F0F, 0x0707070707070707,
-      0x0F0F0F0F0F0F0F0F, 0x0707070707070707, 0x0F0F0F0F0F0F0F0F, 0x0707070707070707);
-  const __m512i totals = _mm512_shuffle_epi8(x, lastOfLane);
-  const __m512i zero = _mm512_setzero_si512();
-  __m512i before = _mm512_alignr_epi64(totals, zero, 7);  // lane k: total of lane k - 1
-  before = _mm512_xor_si512(before, _mm512_alignr_epi64(before, zero, 7));
-  before = _mm512_xor_si512(before, _mm512_alignr_epi64(before, zero, 6));
-  before = _mm512_xor_si512(before, _mm512_alignr_epi64(before, zero, 4));
-  return _mm512_xor_si512(x, before);
-}
-
-// Byte k becomes the XOR of bytes k..63.
-TARVEX5_TARGET_AVX512 inline __m512i SuffixXor64(__m512i x) {
-  x = _mm512_xor_si512(x, _mm512_srli_epi64(x, 8));
-  x = _mm512_xor_si512(x, _mm512_srli_epi64(x, 16));
-  x = _mm512_xor_si512(x, _mm512_srli_epi64(x, 32));
-  const __m512i firstOfLane = _mm512_set_epi64(0x0808080808080808, 0, 0x0808080808080808, 0,
-                                               0x0808080808080808, 0, 0x0808080808080808, 0);
-  const __m512i totals = _mm512_shuffle_epi8(x, firstOfLane);
-  const __m512i zero = _mm512_setzero_si512();
-  __m512i after = _mm512_alignr_epi64(zero, totals, 1);  // lane k: total of lane k + 1
-  after = _mm512_xor_si512(after, _mm512_alignr_epi64(zero, after, 1));
-  after = _mm512_xor_si512(after, _mm512_alignr_epi64(zero, after, 2));
-  after = _mm512_xor_si512(after, _mm512_alignr_epi64(zero, after, 4));
-  return _mm512_xor_si512(x, after);
-}
-
-// T(x, i) = table[table[x] ^ W[w(i)]].
-TARVEX5_TARGET_AVX512 inline __m512i Mix64(const Table64& table, __m512i x, __m512i w) {
-  return Look64(table, _mm512_xor_si512(Look64(table, x), w));
-}
-
-TARVEX5_TARGET_AVX512 inline __m512i Work64(const ByteWork& work, int at) {
-  return _mm512_loadu_si512(work.work + (at & (kKeySize - 1)));
-}
+using byte_vectors::kCopyLength;
 
 }  // namespace
 
 TARVEX5_TARGET_AVX512 void EncodeBytesAvx512(const ByteWork& work, std::uint8_t* d, int n) {
-  const Table64 s = LoadTable64(work.lookup);
-  alignas(64) std::uint8_t substituted[kCopyLength];  // S[f], zero past the block
-  __m512i carry = _mm512_setzero_si512();
-  for (int at = 0; at < n; at += 64) {
-    const __mmask64 lanes = Lanes64(at, n);
-    const __m512i u = _mm512_xor_si512(Look64(s, _mm512_maskz_loadu_epi8(lanes, d + at)),
-                                       _mm512_maskz_loadu_epi8(lanes, work.pass1 + at));
-    const __m512i f = _mm512_xor_si512(PrefixXor64(Mix64(s, u, Work64(work, at))), carry);
-    carry = _mm512_permutexvar_epi8(_mm512_set1_epi8(63), f);
-    _mm512_store_si512(substituted + at, _mm512_maskz_mov_epi8(lanes, Look64(s, f)));
-  }
-  carry = _mm512_setzero_si512();
-  for (int at = (n - 1) / 64 * 64; at >= 0; at -= 64) {
-    const __mmask64 lanes = Lanes64(at, n);
-    const __m512i g = _mm512_xor_si512(SuffixXor64(_mm512_load_si512(substituted + at)), carry);
-    carry = _mm512_broadcastb_epi8(_mm512_castsi512_si128(g));
-    const __m512i mixed = Mix64(s, g, Work64(work, at));
-    const __m512i c =
-        Look64(s, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass2 + at)));
-    _mm512_mask_storeu_epi8(d + at, lanes, c);
-  }
+  byte_vectors::BetweenSweeps between;
+  byte_vectors::BlockVectors block;
+  byte_vectors::BeginBlockVectors(block, work, d, n, between);
+  byte_vectors::FinishBlockVectors<true>(block, 0);
 }
 
 TARVEX5_TARGET_AVX512 void DecodeBytesAvx512(const ByteWork& work, std::uint8_t* d, int n) {
-  const Table64 si = LoadTable64(work.lookup);
-  alignas(64) std::uint8_t chained[kCopyLength];  // g, zero past the block
-  int end = 0;
-  for (int at = 0; at < n; at += 64) {
-    const __mmask64 lanes = Lanes64(at, n);
-    const __m512i x = _mm512_xor_si512(Look64(si, _mm512_maskz_loadu_epi8(lanes, d + at)),
-                                       _mm512_maskz_loadu_epi8(lanes, work.pass2 + at));
-    _mm512_store_si512(chained + at, _mm512_maskz_mov_epi8(lanes, Mix64(si, x, Work64(work, at))));
-    end = at + 64;
-  }
-  _mm512_store_si512(chained + end, _mm512_setzero_si512());
-  const __m512i ramp = _mm512_load_si512(kRamp);
-  const __m512i ahead = _mm512_add_epi8(ramp, _mm512_set1_epi8(1));   // byte 63 from the next
-  const __m512i behind = _mm512_sub_epi8(ramp, _mm512_set1_epi8(1));  // byte 0 from the previous
-  __m512i fPrevious = _mm512_setzero_si512();
-  for (int at = 0; at < n; at += 64) {
-    const __mmask64 lanes = Lanes64(at, n);
-    const __m512i g = _mm512_load_si512(chained + at);
-    const __m512i gNext = _mm512_permutex2var_epi8(g, ahead, _mm512_load_si512(chained + at + 64));
-    const __m512i f = Look64(si, _mm512_xor_si512(g, gNext));
-    const __m512i t = _mm512_xor_si512(f, _mm512_permutex2var_epi8(f, behind, fPrevious));
-    const __m512i mixed = Mix64(si, t, Work64(work, at));
-    const __m512i plain =
-        Look64(si, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass1 + at)));
-    _mm512_mask_storeu_epi8(d + at, lanes, plain);
-    fPrevious = f;
-  }
+  byte_vectors::BetweenSweeps between;
+  byte_vectors::BlockVectors block;
+  byte_vectors::BeginBlockVectors(block, work, d, n, between);
+  byte_vectors::FinishBlockVectors<false>(block, 0);
 }
 
 namespace {

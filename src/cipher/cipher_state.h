@@ -57,4 +57,8 @@ void ResetCipher(CipherState& state);
 // place, 1 <= n <= 1023.
 void TransformBlock(CipherState& state, std::uint8_t* block, int n);
 
+// TransformBlock for `count` blocks of `n` bytes that lie one after the other
+// at `data`; the same bytes and state.
+void TransformBlocks(CipherState& state, std::uint8_t* data, int n, int count);
+
 }  // namespace cipher

@@ -135,13 +135,19 @@ int RunBothGenerators(ProductPath path, Generator& gen1, Generator& gen2, int st
   return RunBothInteger(gen1, gen2, steps, groups, keys);
 }
 
-void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const BlockKeys& keys) {
+namespace {
+
+// Runs both generators through a block of `n` bytes by `runBoth` (one of the
+// RunBoth loops, at the working exponent), then finishes the passes of a
+// generator that came back step by step, reseeding it.
+template <typename RunBoth>
+void GenerateBlockKeysWith(CipherState& state, int n, const BlockKeys& keys, RunBoth runBoth) {
   const int groups = n / kGroupLength;
   const int steps = (n + kGroupLength - 1) / kGroupLength;
   const std::uint64_t shift = ExponentShift(state.expByte);
   Generator gen1 = Scaled(state.gen1, 0 - shift);
   Generator gen2 = Scaled(state.gen2, 0 - shift);
-  const int stop = RunBothGenerators(path, gen1, gen2, steps, groups, keys);
+  const int stop = runBoth(gen1, gen2, steps, groups);
   state.gen1 = Scaled(gen1, shift);
   state.gen2 = Scaled(gen2, shift);
   if (stop == steps) {
@@ -151,6 +157,31 @@ void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const Bloc
   // all come before generator 2's, as its pass does.
   FinishPass(state, 1, stop, steps, groups, keys.pass1);
   FinishPass(state, 2, stop, steps, steps, keys.pass2);
+}
+
+}  // namespace
+
+void GenerateBlockKeysBy(ProductPath path, CipherState& state, int n, const BlockKeys& keys) {
+  GenerateBlockKeysWith(state, n, keys, [&](Generator& gen1, Generator& gen2, int steps, int groups) {
+    return RunBothGenerators(path, gen1, gen2, steps, groups, keys);
+  });
+}
+
+bool BytesBesideAvailable(ProductPath path, BytePath bytePath) {
+  return path == ProductPath::kFusedVectorAvx512 && bytePath == BytePath::kAvx512 &&
+         PathAvailable(path) && BytePathAvailable(bytePath);
+}
+
+void GenerateBlockKeysBeside(ProductPath path, CipherState& state, int n, const BlockKeys& keys,
+                             const BytesBeside& bytes) {
+  if (!BytesBesideAvailable(path, bytes.path) || bytes.length < 2) {
+    TransformBytes(bytes.path, bytes.encode, bytes.work, bytes.data, bytes.length);
+    GenerateBlockKeysBy(path, state, n, keys);
+    return;
+  }
+  GenerateBlockKeysWith(state, n, keys, [&](Generator& gen1, Generator& gen2, int steps, int groups) {
+    return RunBothBesideBytesAvx512(gen1, gen2, steps, groups, keys, bytes);
+  });
 }
 
 void GenerateBlockKeys(CipherState& state, int n, const BlockKeys& keys) {

@@ -12,6 +12,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "cipher/byte_transform.h"
 #include "cipher/exact_product.h"
 #include "cipher/generator.h"
 
@@ -88,5 +89,29 @@ int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
                        const BlockKeys& keys);
 int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
                              const BlockKeys& keys);
+
+// The byte work of a block whose key bytes are known (the block before the
+// one being generated), taken beside the generators' steps.
+struct BytesBeside {
+  BytePath path;  // as UsableBytePath resolves it
+  bool encode;
+  ByteWork work;
+  std::uint8_t* data;
+  int length;  // 2..1023
+};
+
+// Whether the generators' steps can take a block's byte work beside them
+// here: the AVX-512 paths of both.
+bool BytesBesideAvailable(ProductPath path, BytePath bytePath);
+
+// RunBothFusedVectorAvx512 that also transforms `bytes`, all of them,
+// wherever the generators stop.
+int RunBothBesideBytesAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
+                             const BlockKeys& keys, const BytesBeside& bytes);
+
+// GenerateBlockKeysBy with the byte work of `bytes` done too; by the paths
+// that can take it beside the steps, or else one after the other.
+void GenerateBlockKeysBeside(ProductPath path, CipherState& state, int n, const BlockKeys& keys,
+                             const BytesBeside& bytes);
 
 }  // namespace cipher

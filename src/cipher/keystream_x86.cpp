@@ -13,6 +13,7 @@
 
 #include <cstddef>
 
+#include "cipher/byte_vectors_avx512.h"
 #include "cipher/exact_product.h"
 #include "cipher/x86_intrinsics.h"
 
@@ -248,29 +249,38 @@ TARVEX5_TARGET_AVX512_VL inline __m512d After(__m512d next, __m512d values) {
       _mm512_alignr_epi64(_mm512_castpd_si512(next), _mm512_castpd_si512(values), 2));
 }
 
-// Takes a whole window of steps by plain products alone, then tests them,
-// looks for a return and forms their key bytes in bulk. Returns false, with
-// `a`, `b` and the key bytes as they were, when a generator came back in the
-// window or a product needs the integer path. `start` is a multiple of
-// kWindow.
-TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128i looseRef, int start,
-                                               int groups, std::uint8_t* pass1,
-                                               std::uint8_t* pass2) {
+// A window of steps by plain products alone: the values before each step
+// and after the last.
+struct WindowValues {
   __m128d as[kWindow + 1];
   __m128d bs[kWindow + 1];
-  as[0] = a;
-  bs[0] = b;
+};
+
+TARVEX5_TARGET_AVX512_VL inline void StepWindow(__m128d a, __m128d b, WindowValues& values) {
+  values.as[0] = a;
+  values.bs[0] = b;
 #pragma GCC unroll 8
   for (int w = 0; w < kWindow; ++w) {
-    __m128d x = _mm_mul_pd(as[w], bs[w]);
-    __m128d root = as[w];
+    __m128d x = _mm_mul_pd(values.as[w], values.bs[w]);
+    __m128d root = values.as[w];
     if (TakesFractions(w)) {
       x = FractionOfLanesInOne(x);
       root = FractionOfLanesInOne(root);
     }
-    bs[w + 1] = _mm_mul_pd(root, root);
-    as[w + 1] = _mm_mul_pd(x, x);
+    values.bs[w + 1] = _mm_mul_pd(root, root);
+    values.as[w + 1] = _mm_mul_pd(x, x);
   }
+}
+
+// Tests a window's steps, looks for a return and forms their key bytes in
+// bulk. Returns false, with the key bytes as they were, when a generator came
+// back in the window or a product needs the integer path. `start` is a
+// multiple of kWindow.
+TARVEX5_TARGET_AVX512_VL inline bool KeepWindow(const WindowValues& values, __m128i looseRef,
+                                                int start, int groups, std::uint8_t* pass1,
+                                                std::uint8_t* pass2) {
+  const __m128d* as = values.as;
+  const __m128d* bs = values.bs;
   const __m512d a0 = Join(as[0], as[1], as[2], as[3]);
   const __m512d a1 = Join(as[4], as[5], as[6], as[7]);
   const __m512d b0 = Join(bs[0], bs[1], bs[2], bs[3]);
@@ -288,8 +298,22 @@ TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128i l
   }
   StoreKeysOfFourSteps(a0, b0, pass1, pass2);
   StoreKeysOfFourSteps(a1, b1, pass1 + 4 * kGroupLength, pass2 + 4 * kGroupLength);
-  a = as[kWindow];
-  b = bs[kWindow];
+  return true;
+}
+
+// Takes a whole window of steps by plain products alone, then tests them,
+// looks for a return and forms their key bytes in bulk. Returns false, with
+// `a`, `b` and the key bytes as they were, when the window cannot be kept.
+TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128i looseRef, int start,
+                                               int groups, std::uint8_t* pass1,
+                                               std::uint8_t* pass2) {
+  WindowValues values;
+  StepWindow(a, b, values);
+  if (!KeepWindow(values, looseRef, start, groups, pass1, pass2)) [[unlikely]] {
+    return false;
+  }
+  a = values.as[kWindow];
+  b = values.bs[kWindow];
   return true;
 }
 
@@ -400,6 +424,69 @@ TARVEX5_TARGET_AVX512_VL int RunBothFusedVectorAvx512(Generator& gen1, Generator
   return StoreLanes(gen1, gen2, a, b, i);
 }
 
+namespace {
+
+// RunBothFusedVectorAvx512 with the steps of a block's byte work between its
+// windows: each window's chain of products leaves the vector units idle
+// most of the time.
+template <bool kEncode>
+TARVEX5_TARGET_AVX512_VL inline int RunBothBeside(Generator& gen1, Generator& gen2, int steps,
+                                                  int groups, const BlockKeys& keys,
+                                                  byte_vectors::BlockVectors& block) {
+  __m128d a;
+  __m128d b;
+  LoadLanes(gen1, gen2, a, b);
+  const __m128i looseRef = LooseRefOfLanes(gen1, gen2);
+  const int byteSteps = 2 * block.vectors;
+  int j = 0;
+  int i = 0;
+  while (i < steps) {
+    // A window's products come before its byte steps: the processor serves
+    // the oldest work first, and the chain of products must not wait.
+    const bool whole = steps - i >= kWindow;
+    WindowValues values;
+    if (whole) {
+      StepWindow(a, b, values);
+    }
+    for (const int due = (whole ? i + kWindow : steps) * byteSteps / steps; j < due; ++j) {
+      kEncode ? byte_vectors::EncodeStep(block, j) : byte_vectors::DecodeStep(block, j);
+    }
+    if (whole && KeepWindow(values, looseRef, i, groups, keys.pass1 + kGroupLength * i,
+                            keys.pass2 + kGroupLength * i)) {
+      a = values.as[kWindow];
+      b = values.bs[kWindow];
+      i += kWindow;
+      continue;
+    }
+    const int end = whole ? i + kWindow : steps;
+    for (; i < end; ++i) {
+      if (TakeStep(a, b, looseRef, i, groups, keys)) [[unlikely]] {
+        byte_vectors::FinishBlockVectors<kEncode>(block, j);
+        return StoreLanes(gen1, gen2, a, b, i);
+      }
+    }
+  }
+  byte_vectors::FinishBlockVectors<kEncode>(block, j);
+  return StoreLanes(gen1, gen2, a, b, i);
+}
+
+}  // namespace
+
+TARVEX5_TARGET_AVX512_VL int RunBothBesideBytesAvx512(Generator& gen1, Generator& gen2, int steps,
+                                                      int groups, const BlockKeys& keys,
+                                                      const BytesBeside& bytes) {
+  // The data is read a vector at a time between the windows: fetched from
+  // memory now, it does not hold up the chain then.
+  for (int line = 0; line < bytes.length; line += 64) {
+    _mm_prefetch(reinterpret_cast<const char*>(bytes.data + line), _MM_HINT_T0);
+  }
+  byte_vectors::BetweenSweeps between;
+  byte_vectors::BlockVectors block;
+  byte_vectors::BeginBlockVectors(block, bytes.work, bytes.data, bytes.length, between);
+  return bytes.encode ? RunBothBeside<true>(gen1, gen2, steps, groups, keys, block)
+                      : RunBothBeside<false>(gen1, gen2, steps, groups, keys, block);
+}
+
 }  // namespace cipher
 
 #else
@@ -414,6 +501,12 @@ int RunBothFusedVectorAvx512(Generator& gen1, Generator& gen2, int steps, int gr
 
 int RunBothFusedVector(Generator& gen1, Generator& gen2, int steps, int groups,
                        const BlockKeys& keys) {
+  return RunBothFused(gen1, gen2, steps, groups, keys);
+}
+
+int RunBothBesideBytesAvx512(Generator& gen1, Generator& gen2, int steps, int groups,
+                             const BlockKeys& keys, const BytesBeside& bytes) {
+  TransformBytes(BytePath::kScalar, bytes.encode, bytes.work, bytes.data, bytes.length);
   return RunBothFused(gen1, gen2, steps, groups, keys);
 }
 

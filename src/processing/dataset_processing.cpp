@@ -54,9 +54,8 @@ void TransformChunk(RunState& state, const Chunk& chunk, bool ahead) {
     TransformChunkAhead(*state.ahead, chunk.size, state.cipher);
     return;
   }
-  for (std::size_t start = 0; start < chunk.size; start += static_cast<std::size_t>(chunk.blockLength)) {
-    cipher::TransformBlock(state.cipher, state.processingChunk + start, chunk.blockLength);
-  }
+  cipher::TransformBlocks(state.cipher, state.processingChunk, chunk.blockLength,
+                          static_cast<int>(chunk.size / static_cast<std::size_t>(chunk.blockLength)));
 }
 
 // Reads the chunk, transforms it and writes it back at the same offset;

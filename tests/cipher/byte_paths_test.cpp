@@ -194,4 +194,54 @@ TEST(BytePaths, AppliedSchedulesGiveTheBlockByBlockBytes) {
   }
 }
 
+// A run of blocks of one length at once (each block's byte work beside the
+// next block's key bytes) gives what TransformBlock gives block by block, for
+// every path and both ways: across the stirs of a long run, generators that
+// come back in a later block (a reseed, then a full rekey), and short blocks.
+TEST(BytePaths, RunsOfBlocksGiveTheBlockByBlockBytes) {
+  struct Case {
+    int n;
+    int count;
+    int returns1;  // step after which generator 1 comes back, counted over the run (0: never)
+    int returns2;
+  };
+  const Case kCases[] = {
+      {512, 300, 0, 0},    {512, 24, 64 * 5 + 9, 64 * 11 + 20}, {512, 8, 64 * 2 + 63, 64 * 2 + 63},
+      {100, 9, 0, 13 * 4 + 12}, {1023, 3, 128 + 7, 0},          {2, 5, 0, 0},
+      {1, 4, 0, 0},         {777, 1, 0, 0},                      {512, 0, 0, 0},
+  };
+  std::mt19937 random(17);
+  for (const Case& c : kCases) {
+    for (bool encode : {true, false}) {
+      CipherState prepared;
+      cipher_test::Prepare(prepared, "runs of blocks", encode);
+      if (c.returns1 > 0) {
+        cipher_test::ForceReturnAfter(prepared, 1, c.returns1);
+      }
+      if (c.returns2 > 0) {
+        cipher_test::ForceReturnAfter(prepared, 2, c.returns2);
+      }
+      std::vector<std::uint8_t> data(static_cast<std::size_t>(c.n * c.count) + 1);
+      for (std::uint8_t& byte : data) {
+        byte = static_cast<std::uint8_t>(random());
+      }
+      CipherState expectedState = prepared;
+      std::vector<std::uint8_t> expected = data;
+      for (int b = 0; b < c.count; ++b) {
+        cipher::TransformBlock(expectedState, expected.data() + b * c.n, c.n);
+      }
+      for (BytePath path : cipher_test::AvailableBytePaths()) {
+        SCOPED_TRACE(std::to_string(c.count) + " blocks of " + std::to_string(c.n) +
+                     (encode ? ", encoding, " : ", decoding, ") + NameOf(path));
+        CipherState state = prepared;
+        state.bytePath = path;
+        std::vector<std::uint8_t> run = data;
+        cipher::TransformBlocks(state, run.data(), c.n, c.count);
+        EXPECT_EQ(expected, run);
+        cipher_test::ExpectSameRunningState(expectedState, state);
+      }
+    }
+  }
+}
+
 }  // namespace

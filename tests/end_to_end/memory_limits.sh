@@ -79,7 +79,10 @@ for variant in cores one-core deep; do
   while [ "$limit" -le "$highest" ]; do
     dir="$work/runs/$variant-$limit"
     status=$(cat "$dir/status")
-    if [ "$status" -eq 127 ] && grep -q 'error while loading shared libraries' "$dir/err.txt"; then
+    # The dynamic loader gave up before the program ran (its message depends
+    # on where in the loading the limit was met).
+    if [ "$status" -eq 127 ] &&
+      grep -qE 'error while loading shared libraries|cannot allocate TLS data structures' "$dir/err.txt"; then
       outcome=not-loaded
     elif [ "$status" -ge 128 ] || [ -s "$dir/err.txt" ] || [ "$(tail -n 1 "$dir/out.txt")" != "$closing" ]; then
       outcome=FAILED
