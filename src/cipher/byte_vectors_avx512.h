@@ -6,7 +6,9 @@
 // idle most of the time). A look-up in the 256-entry table is two 128-entry
 // permutes and a blend by the index's top bit. The XOR scans of encoding run
 // within each 8-byte lane by shifts, then across the lanes by the lanes'
-// totals; a carry takes them from vector to vector. The layers that follow a
+// totals in an integer register, which also carries them from vector to
+// vector; the vector units' shuffles are left to the look-ups and to the
+// generator windows beside them. The layers that follow a
 // scan run on a second sweep over a local copy, so every vector is loaded
 // whole, as it was stored. Only for x86 builds (TARVEX5_X86_DISPATCH).
 
@@ -44,37 +46,53 @@ TARVEX5_TARGET_AVX512 inline __mmask64 Lanes64(int at, int n) {
   return _cvtu64_mask64(count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1);
 }
 
-// Byte k becomes the XOR of bytes 0..k.
-TARVEX5_TARGET_AVX512 inline __m512i PrefixXor64(__m512i x) {
+inline constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+
+// Byte k of `bytes` in every byte of the k-th 8-byte lane.
+TARVEX5_TARGET_AVX512 inline __m512i SpreadOverLanes(std::uint64_t bytes) {
+  const __m512i laneOfByte = _mm512_set_epi64(
+      0x0707070707070707, 0x0606060606060606, 0x0505050505050505, 0x0404040404040404,
+      0x0303030303030303, 0x0202020202020202, 0x0101010101010101, 0);
+  return _mm512_permutexvar_epi8(laneOfByte,
+                                 _mm512_castsi128_si512(_mm_cvtsi64_si128(static_cast<long long>(bytes))));
+}
+
+// The eight lanes' low bytes, lane k's in byte k.
+TARVEX5_TARGET_AVX512 inline std::uint64_t LowBytesOfLanes(__m512i x) {
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm512_cvtepi64_epi8(x)));
+}
+
+// Byte k becomes the XOR of bytes 0..k and of the carry (its byte in all
+// eight bytes of `carry`), which becomes the XOR of all 64 and of the carry
+// before. Within each 8-byte lane by shifts; across the lanes by the lanes'
+// totals in an integer register, where the chain of carries from vector to
+// vector is one XOR and the vector units stay free for the look-ups.
+TARVEX5_TARGET_AVX512 inline __m512i PrefixXor64(__m512i x, std::uint64_t& carry) {
   x = _mm512_xor_si512(x, _mm512_slli_epi64(x, 8));
   x = _mm512_xor_si512(x, _mm512_slli_epi64(x, 16));
   x = _mm512_xor_si512(x, _mm512_slli_epi64(x, 32));
-  const __m512i lastOfLane = _mm512_set_epi64(
-      0x0F0F0F0F0F0F0F0F, 0x0707070707070707, 0x0F0F0F0F0F0F0F0F, 0x0707070707070707,
-      0x0F0F0F0F0F0F0F0F, 0x0707070707070707, 0x0F0F0F0F0F0F0F0F, 0x0707070707070707);
-  const __m512i totals = _mm512_shuffle_epi8(x, lastOfLane);
-  const __m512i zero = _mm512_setzero_si512();
-  __m512i before = _mm512_alignr_epi64(totals, zero, 7);  // lane k: total of lane k - 1
-  before = _mm512_xor_si512(before, _mm512_alignr_epi64(before, zero, 7));
-  before = _mm512_xor_si512(before, _mm512_alignr_epi64(before, zero, 6));
-  before = _mm512_xor_si512(before, _mm512_alignr_epi64(before, zero, 4));
-  return _mm512_xor_si512(x, before);
+  std::uint64_t totals = LowBytesOfLanes(_mm512_srli_epi64(x, 56));  // byte k: lane k's total
+  totals ^= totals << 8;
+  totals ^= totals << 16;
+  totals ^= totals << 32;  // byte k: lanes 0..k
+  const std::uint64_t before = (totals << 8) ^ carry;
+  carry ^= (totals >> 56) * kEveryByte;
+  return _mm512_xor_si512(x, SpreadOverLanes(before));
 }
 
-// Byte k becomes the XOR of bytes k..63.
-TARVEX5_TARGET_AVX512 inline __m512i SuffixXor64(__m512i x) {
+// Byte k becomes the XOR of bytes k..63 and of the carry, which becomes the
+// XOR of all 64 and of the carry before.
+TARVEX5_TARGET_AVX512 inline __m512i SuffixXor64(__m512i x, std::uint64_t& carry) {
   x = _mm512_xor_si512(x, _mm512_srli_epi64(x, 8));
   x = _mm512_xor_si512(x, _mm512_srli_epi64(x, 16));
   x = _mm512_xor_si512(x, _mm512_srli_epi64(x, 32));
-  const __m512i firstOfLane = _mm512_set_epi64(0x0808080808080808, 0, 0x0808080808080808, 0,
-                                               0x0808080808080808, 0, 0x0808080808080808, 0);
-  const __m512i totals = _mm512_shuffle_epi8(x, firstOfLane);
-  const __m512i zero = _mm512_setzero_si512();
-  __m512i after = _mm512_alignr_epi64(zero, totals, 1);  // lane k: total of lane k + 1
-  after = _mm512_xor_si512(after, _mm512_alignr_epi64(zero, after, 1));
-  after = _mm512_xor_si512(after, _mm512_alignr_epi64(zero, after, 2));
-  after = _mm512_xor_si512(after, _mm512_alignr_epi64(zero, after, 4));
-  return _mm512_xor_si512(x, after);
+  std::uint64_t totals = LowBytesOfLanes(x);  // byte k: lane k's total
+  totals ^= totals >> 8;
+  totals ^= totals >> 16;
+  totals ^= totals >> 32;  // byte k: lanes k..7
+  const std::uint64_t after = (totals >> 8) ^ carry;
+  carry ^= (totals & 0xFF) * kEveryByte;
+  return _mm512_xor_si512(x, SpreadOverLanes(after));
 }
 
 // T(x, i) = table[table[x] ^ W[w(i)]].
@@ -97,7 +115,8 @@ struct BlockVectors {
   std::uint8_t* d;
   int n;
   int vectors;
-  __m512i carry;          // from vector to vector within a sweep
+  __m512i carry;          // from vector to vector within a sweep of decoding
+  std::uint64_t scanCarry;  // of encoding's scans: one byte, in all eight
   std::uint8_t* between;  // kCopyLength bytes, 64-aligned: S[f] (encoding) or g (decoding)
 };
 
@@ -117,6 +136,7 @@ TARVEX5_TARGET_AVX512 inline void BeginBlockVectors(BlockVectors& block, const B
   block.n = n;
   block.vectors = VectorsOf(n);
   block.carry = _mm512_setzero_si512();
+  block.scanCarry = 0;
 }
 
 // Encoding, step `j`: first the sweep forward over the vectors (the prefix
@@ -129,19 +149,16 @@ TARVEX5_TARGET_AVX512 inline void EncodeStep(BlockVectors& block, int j) {
     const __mmask64 lanes = Lanes64(at, block.n);
     const __m512i u = _mm512_xor_si512(Look64(s, _mm512_maskz_loadu_epi8(lanes, block.d + at)),
                                        _mm512_maskz_loadu_epi8(lanes, work.pass1 + at));
-    const __m512i f = _mm512_xor_si512(PrefixXor64(Mix64(s, u, Work64(work, at))), block.carry);
-    block.carry = _mm512_permutexvar_epi8(_mm512_set1_epi8(63), f);
+    const __m512i f = PrefixXor64(Mix64(s, u, Work64(work, at)), block.scanCarry);
     _mm512_store_si512(block.between + at, _mm512_maskz_mov_epi8(lanes, Look64(s, f)));
     return;
   }
   if (j == block.vectors) {
-    block.carry = _mm512_setzero_si512();
+    block.scanCarry = 0;
   }
   const int at = 64 * (2 * block.vectors - 1 - j);
   const __mmask64 lanes = Lanes64(at, block.n);
-  const __m512i g =
-      _mm512_xor_si512(SuffixXor64(_mm512_load_si512(block.between + at)), block.carry);
-  block.carry = _mm512_broadcastb_epi8(_mm512_castsi512_si128(g));
+  const __m512i g = SuffixXor64(_mm512_load_si512(block.between + at), block.scanCarry);
   const __m512i mixed = Mix64(s, g, Work64(work, at));
   const __m512i c =
       Look64(s, _mm512_xor_si512(mixed, _mm512_maskz_loadu_epi8(lanes, work.pass2 + at)));
