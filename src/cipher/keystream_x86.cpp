@@ -250,25 +250,29 @@ TARVEX5_TARGET_AVX512_VL inline __m512d After(__m512d next, __m512d values) {
 }
 
 // A window of steps by plain products alone: the values before each step
-// and after the last.
+// and after the last. The values after the last are also left in `a` and `b`
+// for the next window: read back from `values`, they would pass through
+// memory on the chain.
 struct WindowValues {
   __m128d as[kWindow + 1];
   __m128d bs[kWindow + 1];
 };
 
-TARVEX5_TARGET_AVX512_VL inline void StepWindow(__m128d a, __m128d b, WindowValues& values) {
+TARVEX5_TARGET_AVX512_VL inline void StepWindow(__m128d& a, __m128d& b, WindowValues& values) {
   values.as[0] = a;
   values.bs[0] = b;
 #pragma GCC unroll 8
   for (int w = 0; w < kWindow; ++w) {
-    __m128d x = _mm_mul_pd(values.as[w], values.bs[w]);
-    __m128d root = values.as[w];
+    __m128d x = _mm_mul_pd(a, b);
+    __m128d root = a;
     if (TakesFractions(w)) {
       x = FractionOfLanesInOne(x);
       root = FractionOfLanesInOne(root);
     }
-    values.bs[w + 1] = _mm_mul_pd(root, root);
-    values.as[w + 1] = _mm_mul_pd(x, x);
+    b = _mm_mul_pd(root, root);
+    a = _mm_mul_pd(x, x);
+    values.as[w + 1] = a;
+    values.bs[w + 1] = b;
   }
 }
 
@@ -310,10 +314,10 @@ TARVEX5_TARGET_AVX512_VL inline bool TryWindow(__m128d& a, __m128d& b, __m128i l
   WindowValues values;
   StepWindow(a, b, values);
   if (!KeepWindow(values, looseRef, start, groups, pass1, pass2)) [[unlikely]] {
+    a = values.as[0];
+    b = values.bs[0];
     return false;
   }
-  a = values.as[kWindow];
-  b = values.bs[kWindow];
   return true;
 }
 
@@ -451,12 +455,14 @@ TARVEX5_TARGET_AVX512_VL inline int RunBothBeside(Generator& gen1, Generator& ge
     for (const int due = (whole ? i + kWindow : steps) * byteSteps / steps; j < due; ++j) {
       kEncode ? byte_vectors::EncodeStep(block, j) : byte_vectors::DecodeStep(block, j);
     }
-    if (whole && KeepWindow(values, looseRef, i, groups, keys.pass1 + kGroupLength * i,
-                            keys.pass2 + kGroupLength * i)) {
-      a = values.as[kWindow];
-      b = values.bs[kWindow];
-      i += kWindow;
-      continue;
+    if (whole) {
+      if (KeepWindow(values, looseRef, i, groups, keys.pass1 + kGroupLength * i,
+                     keys.pass2 + kGroupLength * i)) [[likely]] {
+        i += kWindow;
+        continue;
+      }
+      a = values.as[0];
+      b = values.bs[0];
     }
     const int end = whole ? i + kWindow : steps;
     for (; i < end; ++i) {

@@ -4,7 +4,6 @@
 #include <cassert>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "cipher/block_schedule.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
+#include "platform/record_memory.h"
 #include "platform/wipe.h"
 #include "processing/processing.h"
 
@@ -198,17 +198,20 @@ void StartScheduleAhead(RunState& state) {
     return;
   }
   // Without room for its record the run goes on with one thread.
-  std::unique_ptr<ScheduleAhead> ahead(new (std::nothrow) ScheduleAhead());
-  if (ahead == nullptr) {
+  void* memory = platform::AllocateRecordMemory(sizeof(ScheduleAhead));
+  if (memory == nullptr) {
     return;
   }
+  ScheduleAhead* ahead = new (memory) ScheduleAhead();
   // The schedules hold key bytes and tables, the slots states of the cipher.
-  platform::LockMemory(ahead.get(), sizeof *ahead);
-  if (platform::StartThreadWithoutInterrupts(ahead->thread, RunHelper, ahead.get())) {
-    state.ahead = ahead.release();
-  } else {
-    platform::UnlockMemory(ahead.get(), sizeof *ahead);
+  platform::LockMemory(ahead, sizeof *ahead);
+  if (platform::StartThreadWithoutInterrupts(ahead->thread, RunHelper, ahead)) {
+    state.ahead = ahead;
+    return;
   }
+  platform::UnlockMemory(ahead, sizeof *ahead);
+  ahead->~ScheduleAhead();
+  platform::FreeRecordMemory(ahead, sizeof *ahead);
 }
 
 void StopScheduleAhead(RunState& state) {
@@ -228,7 +231,8 @@ void StopScheduleAhead(RunState& state) {
     platform::WipeBytes(&slot.after, sizeof slot.after);
   }
   platform::UnlockMemory(state.ahead, sizeof *state.ahead);
-  delete state.ahead;
+  state.ahead->~ScheduleAhead();
+  platform::FreeRecordMemory(state.ahead, sizeof *state.ahead);
   state.ahead = nullptr;
 }
 

@@ -1,7 +1,6 @@
 #include "program/driver.h"
 
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/record_memory.h"
 #include "platform/wipe.h"
 #include "processing/processing.h"
 #include "program/program_steps.h"
@@ -102,18 +102,20 @@ void LeaveNoTrace(RunState& state) {
   ForEachKeyField(state, platform::UnlockMemory);
 }
 
-// The run's record, taken with malloc: a failed operator new, the nothrow
-// one too, throws inside the C++ library, and where memory is as short as
-// that, the library may have had no room for its exceptions either, and
-// ends the program by a signal.
+// The run's record, taken from the system and not by operator new: a failed
+// operator new, the nothrow one too, throws inside the C++ library, and where
+// memory is as short as that, the library may have had no room for its
+// exceptions either, and ends the program by a signal.
 RunState* NewRunState() {
-  static_assert(alignof(RunState) <= alignof(std::max_align_t), "malloc aligns the record");
-  void* memory = std::malloc(sizeof(RunState));
+  static_assert(alignof(RunState) <= alignof(std::max_align_t), "the record is aligned for it");
+  void* memory = platform::AllocateRecordMemory(sizeof(RunState));
   return memory == nullptr ? nullptr : new (memory) RunState();
 }
 
 struct FreeRunState {
-  void operator()(RunState* state) const { std::free(state); }  // trivially destructible
+  void operator()(RunState* state) const {  // trivially destructible
+    platform::FreeRecordMemory(state, sizeof(RunState));
+  }
 };
 
 // Without room for its record the program cannot run: it says so in both
