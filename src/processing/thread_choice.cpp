@@ -8,12 +8,16 @@ namespace {
 
 // Chunks alone at the start of the run: the first is not compared.
 constexpr int kFirstChunksAlone = 3;
-// Chunks with the helper that win together: they took no longer than they
-// would alone. A helper that loses clearly, by more than a chunk's time, is
-// left at once: each of its chunks costs more than a chunk alone gains. One
-// chunk that another process slowed is forgiven where the others make up
-// for it.
+// Chunks with the helper that win together: they took a sixteenth less time
+// than they would alone, or less still. A helper that gains less than that is
+// not worth the second core's work (half again the CPU time for the run), and
+// where the two threads share one core's units, as hardware threads do, a
+// near tie is all it reaches. A helper that loses clearly, by more than a
+// chunk's time, is left at once: each of its chunks costs more than a chunk
+// alone gains. One chunk that another process slowed is forgiven where the
+// others make up for it.
 constexpr int kWinningChunks = 4;
+constexpr double kWinningShare = 1.0 - 1.0 / 16;
 // Each loss makes the next stretch four times as long: a try costs up to a
 // few chunks' time, so a helper that keeps losing costs a few chunks in all,
 // and a helper that lost once by chance comes back soon.
@@ -28,12 +32,14 @@ constexpr int kAloneEvery = 128;
 
 // After each chunk with the helper, the latest of `latestBytes`: a loss as
 // soon as the chunks so far took longer than they would alone and one chunk
-// more, or after kWinningChunks longer than alone; otherwise a win then.
+// more, or after kWinningChunks more than kWinningShare of the time alone;
+// otherwise a win then.
 void Judge(ThreadChoice& choice, std::uint64_t latestBytes) {
   const double aloneNs = choice.aloneRate * static_cast<double>(choice.judgedBytes);
-  const double slack =
-      choice.judgedChunks < kWinningChunks ? choice.aloneRate * static_cast<double>(latestBytes) : 0;
-  if (static_cast<double>(choice.judgedNs) > aloneNs + slack) {
+  const double allowedNs = choice.judgedChunks < kWinningChunks
+                               ? aloneNs + choice.aloneRate * static_cast<double>(latestBytes)
+                               : aloneNs * kWinningShare;
+  if (static_cast<double>(choice.judgedNs) > allowedNs) {
     choice.stretch =
         choice.stretch == 0 ? kFirstStretch : std::min(kStretchGrowth * choice.stretch, kLongestStretch);
     choice.aloneLeft = choice.stretch;

@@ -5,7 +5,9 @@
 // processing thread waits for it, and the two lose against one. So the run
 // times every chunk (read, transform, write) either way and keeps to what
 // is faster: where the chunks with the helper took longer than they would
-// alone (four of them, or fewer by more than a chunk's time), the run goes on
+// alone (four of them, or fewer by more than a chunk's time), or saved less
+// than a sixteenth of that time (a second core's work for next to nothing),
+// the run goes on
 // alone for a stretch, which grows fourfold each time the helper loses again
 // and shrinks back when it has won over four chunks. So a helper that loses
 // costs about one chunk's time at each try, and the tries soon grow rare.

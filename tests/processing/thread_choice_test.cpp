@@ -1,6 +1,7 @@
 // The choice between the helper thread and one thread alone, chunk by chunk:
 // the first three chunks alone, a loss where the chunks with the helper took
-// longer than alone (at once where by more than a chunk), a win after four,
+// longer than alone (at once where by more than a chunk) or saved less than a
+// sixteenth, a win after four,
 // a stretch alone that grows fourfold while the helper keeps losing and
 // shrinks back when it wins, and now and then one chunk alone.
 #include "processing/thread_choice.h"
@@ -43,6 +44,9 @@ TEST(ThreadChoice, ClearLossesAreTakenAtOnceAndStretchesGrowUntilAWin) {
       {"a helper a tenth slower loses after four chunks, the stretches grow", {1'100},
        3 + 4 + 4 + 4 + 16 + 4 + 64,
        "..." + Helper(4) + Alone(4) + Helper(4) + Alone(16) + Helper(4) + Alone(64)},
+      {"one that saves less than a sixteenth is not worth a second core", {960}, 3 + 4 + 4 + 4,
+       "..." + Helper(4) + Alone(4) + Helper(4)},
+      {"one that saves a sixteenth wins", {935}, 3 + 9, "..." + Helper(8) + "."},
       {"one twice as slow loses after one", {2'100}, 3 + 1 + 4 + 1 + 16,
        "..." + Helper(1) + Alone(4) + Helper(1) + Alone(16)},
       {"a slow chunk is forgiven where the others make up for it", {500, 500, 1'900, 500}, 3 + 8,
