@@ -191,6 +191,13 @@ void RunHelper(void* context) {
 
 int ThreadsFor(int requested) { return requested > 0 ? requested : platform::UsableCores(); }
 
+// Ends the helper's record: unlocked, destroyed and given back.
+void FreeAheadRecord(ScheduleAhead* ahead) {
+  platform::UnlockMemory(ahead, sizeof *ahead);
+  ahead->~ScheduleAhead();
+  platform::FreeRecordMemory(ahead, sizeof *ahead);
+}
+
 }  // namespace
 
 void StartScheduleAhead(RunState& state) {
@@ -209,9 +216,7 @@ void StartScheduleAhead(RunState& state) {
     state.ahead = ahead;
     return;
   }
-  platform::UnlockMemory(ahead, sizeof *ahead);
-  ahead->~ScheduleAhead();
-  platform::FreeRecordMemory(ahead, sizeof *ahead);
+  FreeAheadRecord(ahead);
 }
 
 void StopScheduleAhead(RunState& state) {
@@ -230,9 +235,7 @@ void StopScheduleAhead(RunState& state) {
     platform::WipeBytes(&slot.schedule, sizeof slot.schedule);
     platform::WipeBytes(&slot.after, sizeof slot.after);
   }
-  platform::UnlockMemory(state.ahead, sizeof *state.ahead);
-  state.ahead->~ScheduleAhead();
-  platform::FreeRecordMemory(state.ahead, sizeof *state.ahead);
+  FreeAheadRecord(state.ahead);
   state.ahead = nullptr;
 }
 

@@ -1,9 +1,9 @@
 // The choice between the helper thread and one thread alone, chunk by chunk:
 // the first three chunks alone, a loss where the chunks with the helper took
 // longer than alone (at once where by more than a chunk) or saved less than a
-// sixteenth, a win after four,
-// a stretch alone that grows fourfold while the helper keeps losing and
-// shrinks back when it wins, and now and then one chunk alone.
+// sixteenth, a win after four, a stretch alone that grows fourfold while the
+// helper keeps losing and shrinks back when it wins, and now and then one
+// chunk alone.
 #include "processing/thread_choice.h"
 
 #include <string>
