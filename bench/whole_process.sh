@@ -5,7 +5,10 @@
 # script's own on the other core. The runs of every program and setting take
 # turns, so that a change in the machine's load meets all of them alike; the
 # script prints the fastest and the median wall-clock time of each, its CPU
-# times and its peak resident memory, and the load average before and after.
+# times and its peak resident memory, and the load average before and after;
+# then the ratios of runs taken in the same round (a few seconds apart), which
+# a slow phase of a shared host meets on both sides: the default threads
+# against one core, and each program after the first against the first.
 #
 #   bench/whole_process.sh [-n RUNS] [-m MiB] PROGRAM...
 #
@@ -74,6 +77,14 @@ summarize() {
           wall[1], wall[int((NR + 1) / 2)], 1000 * user / NR, 1000 * sys / NR, rss / 1024 }'
 }
 
+# The median and quartiles of the ratios of the runs in file $1 to those in
+# file $2 taken in the same round: a few seconds apart, so that a slow phase
+# of a shared host (which can last a minute) meets both sides of a ratio.
+paired_ratio() {
+  paste "$1" "$2" | awk '{ print $1 / $5 }' | sort -g | awk '{ r[NR] = $1 }
+    END { printf "median %.3f  quartiles %.3f to %.3f", r[int((NR + 1) / 2)], r[int((NR + 3) / 4)], r[int((3 * NR + 3) / 4)] }'
+}
+
 measure() {
   local phase=$1
   rm -f -- *.times
@@ -92,6 +103,16 @@ measure() {
       label="default threads"
       [ "$pinning" = one ] && label="taskset -c 0   "
       echo "$phase  $label  $(summarize "$p.$pinning.times")  ${programs[$p]}"
+    done
+  done
+  for p in "${!programs[@]}"; do
+    echo "$phase  default threads : taskset -c 0, paired  $(paired_ratio "$p.default.times" "$p.one.times")  ${programs[$p]}"
+  done
+  for ((p = 1; p < ${#programs[@]}; ++p)); do
+    for pinning in default one; do
+      label="default threads"
+      [ "$pinning" = one ] && label="taskset -c 0   "
+      echo "$phase  $label, this : the first, paired  $(paired_ratio "$p.$pinning.times" "0.$pinning.times")  ${programs[$p]}"
     done
   done
 }
