@@ -3,12 +3,14 @@
 # the page cache), each program with its default threads and on one core
 # (`taskset -c 0`): (a) on a quiet machine, (b) with a busy loop of this
 # script's own on the other core. The runs of every program and setting take
-# turns, so that a change in the machine's load meets all of them alike; the
-# script prints the fastest and the median wall-clock time of each, its CPU
-# times and its peak resident memory, and the load average before and after;
-# then the ratios of runs taken in the same round (a few seconds apart), which
-# a slow phase of a shared host meets on both sides: the default threads
-# against one core, and each program after the first against the first.
+# turns, in the opposite order every other round, so that a change in the
+# machine's load meets all of them alike and no run always follows the same
+# one. The script prints the fastest and the median wall-clock time of each,
+# its CPU times and its peak resident memory, and the load average before
+# and after; then the ratios of runs taken in the same round (seconds
+# apart), which a slow phase of a shared host, lasting up to minutes, meets
+# on both sides: the default threads against one core, and each program
+# after the first against the first.
 #
 #   bench/whole_process.sh [-n RUNS] [-m MiB] PROGRAM...
 #
@@ -91,11 +93,19 @@ measure() {
   for program in "${programs[@]}"; do  # warm-up: the page cache, the binaries
     run_once default "$program" >/dev/null
   done
+  # Every other round takes the runs in the opposite order, so that each
+  # run follows the others as often as they follow it.
+  local settings=()
+  for p in "${!programs[@]}"; do
+    settings+=("$p default" "$p one")
+  done
+  local count=${#settings[@]}
   for ((i = 0; i < runs; ++i)); do
-    for p in "${!programs[@]}"; do
-      for pinning in default one; do
-        run_once "$pinning" "${programs[$p]}" >>"$p.$pinning.times"
-      done
+    for ((s = 0; s < count; ++s)); do
+      local k=$s
+      ((i % 2 == 1)) && k=$((count - 1 - s))
+      read -r p pinning <<<"${settings[$k]}"
+      run_once "$pinning" "${programs[$p]}" >>"$p.$pinning.times"
     done
   done
   for p in "${!programs[@]}"; do
