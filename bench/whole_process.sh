@@ -81,7 +81,7 @@ summarize() {
 
 # The median and quartiles of the ratios of the runs in file $1 to those in
 # file $2 taken in the same round: a few seconds apart, so that a slow phase
-# of a shared host (which can last a minute) meets both sides of a ratio.
+# of a shared host (which can last minutes) meets both sides of a ratio.
 paired_ratio() {
   paste "$1" "$2" | awk '{ print $1 / $5 }' | sort -g | awk '{ r[NR] = $1 }
     END { printf "median %.3f  quartiles %.3f to %.3f", r[int((NR + 1) / 2)], r[int((NR + 3) / 4)], r[int((3 * NR + 3) / 4)] }'
