@@ -8,8 +8,9 @@
 // alone (four of them, or fewer by more than a chunk's time), or saved less
 // than a sixteenth of that time (a second core's work for next to nothing),
 // the run goes on alone for a stretch, which grows fourfold each time the
-// helper loses again and shrinks back when it has won over four chunks. So a helper that loses
-// costs about one chunk's time at each try, and the tries soon grow rare.
+// helper loses again and shrinks back when it has won over four chunks. So a
+// helper that loses costs about one chunk's time at each try, and the tries
+// soon grow rare.
 // The run's first chunks are slower than the rest (the first by far: its
 // buffer's pages, the caches; the next ones by up to a quarter), so the first
 // three go alone, the first is not compared, the time alone is the faster of
